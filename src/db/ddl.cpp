@@ -1,0 +1,143 @@
+#include "db/ddl.h"
+
+#include <set>
+
+#include "db/oracle.h"
+#include "db/schema.h"
+
+namespace lug::db {
+namespace {
+
+std::string qualified(const Table& t, Dialect d) {
+  if (!t.central) return t.name;
+  return (d == Dialect::Sqlite ? "HORSYSTEM." : "horsystem.") + t.name;
+}
+
+std::string columnType(const Column& c, Dialect d) {
+  const bool pg = d == Dialect::Postgres;
+  switch (c.type) {
+    case ColumnType::Text:
+      return pg ? "varchar(" + std::to_string(c.width - 1) + ")"
+                : "TEXT CONSTRAINT " + c.name + "_width CHECK (length(" + c.name +
+                      ") <= " + std::to_string(c.width - 1) + ")";
+    case ColumnType::Short:
+      return pg ? "smallint" : "INTEGER";
+    case ColumnType::Long:
+      return pg ? "integer" : "INTEGER";
+    case ColumnType::Double:
+    case ColumnType::Number:
+      return pg ? "double precision" : "REAL";
+    case ColumnType::Date:
+      return pg ? "varchar(19)" : "TEXT";
+  }
+  return "TEXT";
+}
+
+std::string columnDefinition(const Column& c, Dialect d) {
+  std::string def = c.name + " " + columnType(c, d);
+  if (!c.defaultValue.empty()) def += " DEFAULT " + c.defaultValue;
+  return def;
+}
+
+// Index terms: key and cost columns as coalesce(col,''), the form in which
+// the dialect layer compares them, so that empty equals empty in the key.
+std::string indexTerms(const Table& t, const std::vector<std::string>& columns) {
+  std::string out;
+  for (const std::string& name : columns) {
+    const Column* c = t.column(name);
+    if (!out.empty()) out += ", ";
+    out += c && c->match ? "coalesce(" + name + ",'')" : name;
+  }
+  return out;
+}
+
+std::string indexStatement(const Table& t, const std::string& suffix,
+                           const std::vector<std::string>& columns, bool unique, Dialect d) {
+  std::string name = t.name + "_" + suffix;
+  std::string head = std::string("CREATE ") + (unique ? "UNIQUE " : "") + "INDEX IF NOT EXISTS ";
+  if (d == Dialect::Sqlite)
+    return head + (t.central ? "HORSYSTEM." : "") + name + " ON " + t.name + " (" +
+           indexTerms(t, columns) + ")";
+  return head + name + " ON " + qualified(t, d) + " (" + indexTerms(t, columns) + ")";
+}
+
+std::set<std::string> existingColumns(Session& s, const Table& t, Dialect d) {
+  static const char kSqliteColumns[] = "select name from pragma_table_info(:b0, :b1)";
+  static const char kPgColumns[] =
+      "select column_name from information_schema.columns where table_name=lower(:b0) and "
+      "table_schema=lower(:b1)";
+  Cursor c(s, d == Dialect::Sqlite ? kSqliteColumns : kPgColumns);
+  std::set<std::string> names;
+  std::string schemaName = t.central ? "HORSYSTEM" : (d == Dialect::Sqlite ? "main" : "");
+  if (d == Dialect::Postgres && !t.central) {
+    static const char kCurrent[] = "select current_schema() into :b0 from dual";
+    s.exec(kCurrent, {}, {schemaName});
+  }
+  c.open({t.name, schemaName});
+  std::string name;
+  while (c.fetch({name}) == kOk) names.insert(lowerAscii(name));
+  return names;
+}
+
+int createTable(Session& s, const Table& t, Dialect d) {
+  std::string columns;
+  for (const Column& c : t.columns)
+    columns += (columns.empty() ? "" : ", ") + columnDefinition(c, d);
+  int st = s.execDynamic("CREATE TABLE IF NOT EXISTS " + qualified(t, d) + " (" + columns + ")");
+  if (st != kOk) return st;
+  const auto present = existingColumns(s, t, d);
+  for (const Column& c : t.columns) {
+    if (present.count(lowerAscii(c.name))) continue;
+    st = s.execDynamic("ALTER TABLE " + qualified(t, d) + " ADD COLUMN " + columnDefinition(c, d));
+    if (st != kOk) return st;
+  }
+  if (!t.unique.empty()) {
+    st = s.execDynamic(indexStatement(t, "u", t.unique, true, d));
+    if (st != kOk) return st;
+  }
+  for (size_t i = 0; i < t.indexes.size(); ++i) {
+    st = s.execDynamic(indexStatement(t, "i" + std::to_string(i + 1), t.indexes[i], false, d));
+    if (st != kOk) return st;
+  }
+  return kOk;
+}
+
+int fillCalendar(Session& s) {
+  static const char kCount[] = "select count(BakDtm) into :b0  from HORSYSTEM.Hor133Bak";
+  static const char kInsert[] = "insert into HORSYSTEM.Hor133Bak (BakDtm) values (:b0)";
+  int32_t count = 0;
+  int st = s.exec(kCount, {}, {count});
+  if (st != kOk || count > 0) return st;
+  oracle::DateTime day{1990, 1, 1, 0, 0, 0};
+  for (; day.year < 2100; day = oracle::addDays(day, 1)) {
+    st = s.exec(kInsert, {oracle::canonical(day)});
+    if (st != kOk) return st;
+  }
+  return kOk;
+}
+
+int registerSchema(Session& s, const std::string& schema) {
+  static const char kFind[] =
+      "select count(MndSch) into :b0  from Horsystem.Hor112Mnd where upper(MndSch)=:b1";
+  static const char kInsert[] = "insert into Horsystem.Hor112Mnd (MndSch) values (:b0)";
+  int32_t count = 0;
+  int st = s.exec(kFind, {schema}, {count});
+  if (st != kOk || count > 0) return st;
+  return s.exec(kInsert, {schema});
+}
+
+}  // namespace
+
+int createTables(Session& session, const std::string& schema) {
+  const Dialect d = session.engine().dialect();
+  for (const Table& t : Schema::instance().tables()) {
+    int st = createTable(session, t, d);
+    if (st != kOk) return st;
+  }
+  int st = fillCalendar(session);
+  if (st == kOk) st = registerSchema(session, schema);
+  if (st == kOk) st = session.commit();
+  return st;
+}
+
+}  // namespace lug::db

@@ -1,0 +1,78 @@
+#pragma once
+// What a database engine provides to the session: prepared statements with
+// positional parameters, stepping through rows, transactions, the schema
+// switch and the run lock. Every call answers with a statement status
+// (db/status.h); engine errors are mapped to the Oracle numbers the suite's
+// administrators know.
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "db/dialect.h"
+
+namespace lug::db {
+
+struct Value {
+  enum class Type { Null, Int, Real, Text } type = Type::Null;
+  int64_t i = 0;
+  double d = 0;
+  std::string s;
+
+  static Value null() { return {}; }
+  static Value integer(int64_t v) { return {Type::Int, v, 0, {}}; }
+  static Value real(double v) { return {Type::Real, 0, v, {}}; }
+  static Value text(std::string v) { return {Type::Text, 0, 0, std::move(v)}; }
+};
+
+class EngineStatement {
+ public:
+  virtual ~EngineStatement() = default;
+  // Binds the parameters and starts the statement.
+  virtual int execute(const std::vector<Value>& params) = 0;
+  // Moves to the next row: 0 with a row, 1403 after the last row, else an error.
+  virtual int next() = 0;
+  virtual const Value& column(int index) const = 0;
+  virtual int columnCount() const = 0;
+  // Rows inserted, updated or deleted by the last execute.
+  virtual int64_t changes() const = 0;
+  // Ends the current execution so the statement can run again.
+  virtual void reset() = 0;
+};
+
+class Engine {
+ public:
+  virtual ~Engine() = default;
+  virtual Dialect dialect() const = 0;
+  virtual std::unique_ptr<EngineStatement> prepare(const std::string& text, int& status) = 0;
+  // Runs a statement without parameters or rows (table definitions).
+  virtual int run(const std::string& text) = 0;
+  virtual int setSchema(const std::string& schema) = 0;
+  // Creates the schema (and the central schema HORSYSTEM) when missing.
+  virtual int createSchema(const std::string& schema) = 0;
+  virtual int commit() = 0;
+  virtual int rollback() = 0;
+  // Takes the schema's run lock without waiting: 0 when taken, 1 when another
+  // process holds it, a negative status on failure. Held until the process ends.
+  virtual int tryRunLock(const std::string& schema) = 0;
+};
+
+struct ConnectRequest {
+  std::string user;
+  std::string password;
+  std::string service;
+};
+
+// Chooses the engine by the service name: a postgresql:// or postgres:// URI
+// selects PostgreSQL, anything else (a directory, or "sqlite:" and a
+// directory) the embedded SQLite engine.
+std::unique_ptr<Engine> connectEngine(const ConnectRequest& request, int& status);
+
+std::unique_ptr<Engine> connectSqlite(const std::string& directory, int& status);
+#ifdef LUG_WITH_POSTGRES
+std::unique_ptr<Engine> connectPostgres(const ConnectRequest& request, int& status);
+#endif
+
+bool isPostgresService(const std::string& service);
+
+}  // namespace lug::db

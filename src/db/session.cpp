@@ -1,0 +1,288 @@
+#include "db/session.h"
+
+#include <cmath>
+#include <stdexcept>
+
+#include "db/oracle.h"
+
+namespace lug::db {
+namespace {
+
+constexpr int kNotAllBound = -1008;      // ORA-01008: not all variables bound
+constexpr int kNotInSelectList = -1007;  // ORA-01007: variable not in select list
+constexpr int kTooManyRows = -1422;      // ORA-01422: exact fetch returns more than one row
+constexpr int kInvalidSql = -900;        // ORA-00900: invalid SQL statement
+constexpr int kInvalidNumber = -1722;    // ORA-01722: invalid number
+
+template <typename T>
+int storeNumber(void* target, const Value& v) {
+  double d = 0;
+  switch (v.type) {
+    case Value::Type::Int:
+      *static_cast<T*>(target) = static_cast<T>(v.i);
+      return kOk;
+    case Value::Type::Real:
+      d = v.d;
+      break;
+    case Value::Type::Text:
+      try {
+        d = oracle::toNumber(v.s);
+      } catch (const oracle::Error&) {
+        return kInvalidNumber;
+      }
+      break;
+    case Value::Type::Null:
+      return kOk;
+  }
+  if constexpr (std::is_floating_point_v<T>)
+    *static_cast<T*>(target) = static_cast<T>(d);
+  else
+    *static_cast<T*>(target) = static_cast<T>(std::trunc(d));
+  return kOk;
+}
+
+std::string textOf(const Value& v) {
+  switch (v.type) {
+    case Value::Type::Int:
+      return oracle::numberText(v.i);
+    case Value::Type::Real:
+      return oracle::numberText(v.d);
+    case Value::Type::Text:
+      // A date read as text arrives in the session format, without its time.
+      if (v.s.size() == 19 && oracle::looksLikeDate(v.s)) return v.s.substr(0, 10);
+      return v.s;
+    case Value::Type::Null:
+      break;
+  }
+  return {};
+}
+
+bool changesRows(const Translation& t) {
+  return t.kind == StatementKind::Update || t.kind == StatementKind::Delete || t.insertSelect;
+}
+
+}  // namespace
+
+Value In::value() const {
+  if (value_.type == Value::Type::Text && value_.s.empty()) return Value::null();
+  return value_;
+}
+
+void Out::clear() const {
+  switch (kind_) {
+    case Kind::Text:
+      static_cast<std::string*>(target_)->clear();
+      break;
+    case Kind::Short:
+      *static_cast<int16_t*>(target_) = 0;
+      break;
+    case Kind::Long:
+      *static_cast<int32_t*>(target_) = 0;
+      break;
+    case Kind::Int64:
+      *static_cast<int64_t*>(target_) = 0;
+      break;
+    case Kind::Double:
+      *static_cast<double*>(target_) = 0;
+      break;
+  }
+}
+
+int Out::store(const Value& v, bool indicator) const {
+  clear();
+  if (v.type == Value::Type::Null) return indicator ? kOk : kNullFetch;
+  switch (kind_) {
+    case Kind::Text:
+      *static_cast<std::string*>(target_) = textOf(v);
+      return kOk;
+    case Kind::Short:
+      return storeNumber<int16_t>(target_, v);
+    case Kind::Long:
+      return storeNumber<int32_t>(target_, v);
+    case Kind::Int64:
+      return storeNumber<int64_t>(target_, v);
+    case Kind::Double:
+      return storeNumber<double>(target_, v);
+  }
+  return kOk;
+}
+
+// Stores one fetched row into the outputs; the first failing status wins,
+// every other output is still filled.
+static int storeRow(const EngineStatement& stmt, const Translation& t, Outs out) {
+  if (static_cast<int>(out.size()) != stmt.columnCount()) return kNotInSelectList;
+  int status = kOk;
+  size_t i = 0;
+  for (const Out& o : out) {
+    const bool indicator = t.hasInto ? t.outputIndicators.at(i) : o.indicator();
+    int s = o.store(stmt.column(static_cast<int>(i)), indicator);
+    if (status == kOk) status = s;
+    ++i;
+  }
+  return status;
+}
+
+std::unique_ptr<Session> Session::connect(const ConnectRequest& request, const std::string& schema,
+                                          int& status) {
+  auto engine = connectEngine(request, status);
+  if (!engine) return nullptr;
+  auto session = std::make_unique<Session>(std::move(engine));
+  status = session->execDynamic("ALTER SESSION SET CURRENT_SCHEMA=" + schema);
+  if (status != kOk) return nullptr;
+  return session;
+}
+
+Session::Session(std::unique_ptr<Engine> engine) : engine_(std::move(engine)) {}
+Session::~Session() = default;
+
+Session::Prepared* Session::acquire(const char* sql, int& status) {
+  auto it = cache_.find(sql);
+  if (it == cache_.end()) {
+    Entry entry;
+    try {
+      entry.translation = translate(sql, engine_->dialect());
+    } catch (const std::invalid_argument&) {
+      status = kInvalidSql;
+      return nullptr;
+    }
+    it = cache_.emplace(sql, std::move(entry)).first;
+  }
+  Entry& entry = it->second;
+  for (auto& p : entry.instances)
+    if (!p->busy) {
+      p->busy = true;
+      return p.get();
+    }
+  auto stmt = engine_->prepare(entry.translation.text, status);
+  if (!stmt) return nullptr;
+  entry.instances.push_back(
+      std::make_unique<Prepared>(Prepared{&entry.translation, std::move(stmt), true}));
+  return entry.instances.back().get();
+}
+
+void Session::release(Prepared* p) {
+  p->stmt->reset();
+  p->busy = false;
+}
+
+int Session::bindAndExecute(Prepared& p, Ins in) {
+  if (static_cast<int>(in.size()) != p.translation->inputCount) return kNotAllBound;
+  std::vector<Value> params;
+  params.reserve(in.size());
+  for (const In& v : in) params.push_back(v.value());
+  ++counters_.statements;
+  return p.stmt->execute(params);
+}
+
+int Session::exec(const char* sql, Ins in, Outs out) {
+  for (const Out& o : out) o.clear();
+  int status = kOk;
+  Prepared* p = acquire(sql, status);
+  if (!p) return status;
+  const Translation& t = *p->translation;
+  status = bindAndExecute(*p, in);
+  if (status == kOk && t.kind == StatementKind::Select) {
+    status = p->stmt->next();
+    if (status == kOk) {
+      ++counters_.rows;
+      status = storeRow(*p->stmt, t, out);
+      if (p->stmt->next() == kOk) status = kTooManyRows;
+    }
+    if (status != kOk && status != kNullFetch)
+      for (const Out& o : out) o.clear();
+  } else if (status == kOk && changesRows(t) && p->stmt->changes() == 0) {
+    status = kNoData;
+  }
+  release(p);
+  return status;
+}
+
+int Session::execDynamic(const std::string& sql) {
+  Translation t;
+  try {
+    t = translate(sql, engine_->dialect());
+  } catch (const std::invalid_argument&) {
+    return kInvalidSql;
+  }
+  ++counters_.statements;
+  switch (t.kind) {
+    case StatementKind::SetSchema:
+      return t.schemaName.empty() ? -911 : engine_->setSchema(t.schemaName);
+    case StatementKind::SetDateFormat:
+      return kOk;  // dates always travel as yyyy.mm.dd
+    default:
+      return engine_->run(sql);  // table definitions: no host variables to rewrite
+  }
+}
+
+int Session::commit() {
+  return engine_->commit();
+}
+int Session::rollback() {
+  return engine_->rollback();
+}
+
+Cursor::Cursor(Session& session, const char* sql, Mode mode)
+    : session_(session), sql_(sql), mode_(mode) {}
+
+Cursor::~Cursor() {
+  close();
+}
+
+int Cursor::open(Ins in) {
+  close();
+  int status = kOk;
+  prepared_ = session_.acquire(sql_, status);
+  if (!prepared_) return status;
+  open_ = true;
+  ended_ = false;
+  status = session_.bindAndExecute(*prepared_, in);
+  if (status != kOk || mode_ == Mode::Stream) return status;
+  while ((status = prepared_->stmt->next()) == kOk) {
+    std::vector<Value> row;
+    for (int i = 0; i < prepared_->stmt->columnCount(); ++i)
+      row.push_back(prepared_->stmt->column(i));
+    snapshot_.push_back(std::move(row));
+  }
+  Session::release(prepared_);
+  prepared_ = nullptr;
+  return status == kNoData ? kOk : status;
+}
+
+int Cursor::fetch(Outs out) {
+  for (const Out& o : out) o.clear();
+  if (!open_) return -1001;  // ORA-01001: invalid cursor
+  if (ended_) return kNoData;
+  if (mode_ == Mode::Snapshot) {
+    if (snapshotPos_ >= snapshot_.size()) return ended_ = true, kNoData;
+    const auto& row = snapshot_[snapshotPos_++];
+    if (out.size() != row.size()) return -1007;
+    ++session_.counters_.rows;
+    int status = kOk;
+    size_t i = 0;
+    for (const Out& o : out) {
+      int s = o.store(row[i++], o.indicator());
+      if (status == kOk) status = s;
+    }
+    return status;
+  }
+  int status = prepared_->stmt->next();
+  if (status != kOk) {
+    ended_ = true;
+    return status;
+  }
+  ++session_.counters_.rows;
+  static const Translation kNoInto;
+  return storeRow(*prepared_->stmt, kNoInto, out);
+}
+
+int Cursor::close() {
+  if (prepared_) Session::release(prepared_);
+  prepared_ = nullptr;
+  snapshot_.clear();
+  snapshotPos_ = 0;
+  open_ = false;
+  return kOk;
+}
+
+}  // namespace lug::db

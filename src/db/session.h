@@ -1,0 +1,147 @@
+#pragma once
+// The database session of a run. Every statement of the program is an
+// Oracle text constant; the session translates it into the engine's dialect
+// and prepares it once, then runs it with the bound inputs and outputs:
+//
+//   int st = session.exec(kPeriodDates, {akr, abrnr}, {von, bis});
+//
+//   db::Cursor periods(session, kEarlierPeriods);
+//   periods.open({akr, abrnr});
+//   while (periods.fetch({group, number}) == db::kOk) ...
+//   periods.close();
+//
+// Outputs are cleared before each statement and copied back also when the
+// status is not 0, so a caller sees cleared values then. Statuses: 0, 1403,
+// -1 (unique key), -1405 (null into an output without indicator), -9999
+// (fatal), other negative Oracle numbers.
+#include <cstdint>
+#include <initializer_list>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <unordered_map>
+#include <vector>
+
+#include "db/engine.h"
+#include "db/status.h"
+
+namespace lug::db {
+
+// One bound input. An empty text binds NULL, as on the suite's database.
+class In {
+ public:
+  In(const std::string& s) : value_(Value::text(s)) {}
+  In(std::string_view s) : value_(Value::text(std::string(s))) {}
+  In(const char* s) : value_(Value::text(s)) {}
+  In(int16_t v) : value_(Value::integer(v)) {}
+  In(int32_t v) : value_(Value::integer(v)) {}
+  In(int64_t v) : value_(Value::integer(v)) {}
+  In(double v) : value_(Value::real(v)) {}
+  Value value() const;
+
+ private:
+  Value value_;
+};
+
+// One output. Cursor outputs have a null indicator unless marked required();
+// the outputs of a single-row select take theirs from the statement's into list.
+class Out {
+ public:
+  enum class Kind { Text, Short, Long, Int64, Double };
+  Out(std::string& s) : kind_(Kind::Text), target_(&s) {}
+  Out(int16_t& v) : kind_(Kind::Short), target_(&v) {}
+  Out(int32_t& v) : kind_(Kind::Long), target_(&v) {}
+  Out(int64_t& v) : kind_(Kind::Int64), target_(&v) {}
+  Out(double& v) : kind_(Kind::Double), target_(&v) {}
+  // A null in this output makes the fetch fail with -1405.
+  Out required() const {
+    Out o = *this;
+    o.indicator_ = false;
+    return o;
+  }
+  void clear() const;
+  // Stores a fetched value; returns 0, -1405 (null without indicator) or -1722.
+  int store(const Value& v, bool indicator) const;
+  bool indicator() const { return indicator_; }
+
+ private:
+  Kind kind_;
+  void* target_;
+  bool indicator_ = true;
+};
+
+using Ins = std::initializer_list<In>;
+using Outs = std::initializer_list<Out>;
+
+struct Counters {
+  int64_t statements = 0;  // executions: single statements and cursor opens
+  int64_t rows = 0;        // rows fetched
+};
+
+class Session {
+ public:
+  // Connects (user/password@service) and switches to the schema with the
+  // dynamic statement "ALTER SESSION SET CURRENT_SCHEMA=<schema>".
+  static std::unique_ptr<Session> connect(const ConnectRequest& request, const std::string& schema,
+                                          int& status);
+  explicit Session(std::unique_ptr<Engine> engine);
+  ~Session();
+
+  int exec(const char* sql, Ins in = {}, Outs out = {});
+  // A statement text built at run time (the schema switch); not cached.
+  int execDynamic(const std::string& sql);
+  int commit();
+  int rollback();
+  int tryRunLock(const std::string& schema) { return engine_->tryRunLock(schema); }
+  Engine& engine() { return *engine_; }
+  const Counters& counters() const { return counters_; }
+
+ private:
+  friend class Cursor;
+  struct Prepared {
+    const Translation* translation;
+    std::unique_ptr<EngineStatement> stmt;
+    bool busy = false;
+  };
+  struct Entry {
+    Translation translation;
+    std::vector<std::unique_ptr<Prepared>> instances;
+  };
+
+  Prepared* acquire(const char* sql, int& status);
+  static void release(Prepared* p);
+  int bindAndExecute(Prepared& p, Ins in);
+
+  std::unique_ptr<Engine> engine_;
+  std::unordered_map<const char*, Entry> cache_;
+  Counters counters_;
+};
+
+// A cursor over one statement text. Several cursors, also of the same text,
+// may be open at once.
+class Cursor {
+ public:
+  // Snapshot: all rows are read at open, so that the loop may write to the
+  // tables the cursor reads without seeing its own writes.
+  enum class Mode { Stream, Snapshot };
+  Cursor(Session& session, const char* sql, Mode mode = Mode::Stream);
+  ~Cursor();
+  Cursor(const Cursor&) = delete;
+  Cursor& operator=(const Cursor&) = delete;
+
+  int open(Ins in = {});
+  int fetch(Outs out);
+  int close();
+
+ private:
+  Session& session_;
+  const char* sql_;
+  Mode mode_;
+  Session::Prepared* prepared_ = nullptr;
+  std::vector<std::vector<Value>> snapshot_;
+  size_t snapshotPos_ = 0;
+  bool open_ = false;
+  bool ended_ = false;
+};
+
+}  // namespace lug::db

@@ -1,0 +1,302 @@
+// The embedded engine: SQLite 3. A service name is a directory; schema S is
+// the file <dir>/S.db and the central schema HORSYSTEM the file
+// <dir>/HORSYSTEM.db, attached under that name.
+#include <fcntl.h>
+#include <sqlite3.h>
+#include <sys/file.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+
+#include "db/engine.h"
+#include "db/sqlite_functions.h"
+#include "db/status.h"
+
+namespace lug::db {
+namespace {
+
+namespace fs = std::filesystem;
+
+bool isFatal(int rc) {
+  switch (rc & 0xff) {
+    case SQLITE_BUSY:
+    case SQLITE_LOCKED:
+    case SQLITE_IOERR:
+    case SQLITE_FULL:
+    case SQLITE_CORRUPT:
+    case SQLITE_NOTADB:
+    case SQLITE_CANTOPEN:
+    case SQLITE_NOMEM:
+    case SQLITE_READONLY:
+    case SQLITE_PROTOCOL:
+    case SQLITE_PERM:
+      return true;
+    default:
+      return false;
+  }
+}
+
+// SQLite's result code and message as the Oracle status the callers know.
+int statusOf(sqlite3* db, int rc) {
+  const int ext = db ? sqlite3_extended_errcode(db) : rc;
+  const char* msg = db ? sqlite3_errmsg(db) : "";
+  if (ext == SQLITE_CONSTRAINT_UNIQUE || ext == SQLITE_CONSTRAINT_PRIMARYKEY) return kDupKey;
+  if (ext == SQLITE_CONSTRAINT_NOTNULL) return -1400;
+  if (ext == SQLITE_CONSTRAINT_CHECK) return -12899;  // only the width checks exist
+  if (const char* ora = std::strstr(msg, "ORA-")) return -std::atoi(ora + 4);
+  if (isFatal(rc) || isFatal(ext)) return kFatal;
+  if (std::strstr(msg, "no such table") || std::strstr(msg, "unknown database")) return -942;
+  if (std::strstr(msg, "no such column")) return -904;
+  if ((rc & 0xff) == SQLITE_MISMATCH) return -1722;
+  if ((rc & 0xff) == SQLITE_TOOBIG) return -12899;
+  return -900;
+}
+
+// All work between two commits is one transaction.
+int beginIfNeeded(sqlite3* db) {
+  if (!sqlite3_get_autocommit(db)) return kOk;
+  int rc = sqlite3_exec(db, "BEGIN", nullptr, nullptr, nullptr);
+  return rc == SQLITE_OK ? kOk : statusOf(db, rc);
+}
+
+class SqliteStatement : public EngineStatement {
+ public:
+  SqliteStatement(sqlite3* db, sqlite3_stmt* stmt) : db_(db), stmt_(stmt) {}
+  ~SqliteStatement() override { sqlite3_finalize(stmt_); }
+
+  int execute(const std::vector<Value>& params) override {
+    sqlite3_reset(stmt_);
+    if (int status = beginIfNeeded(db_); status != kOk) return status;
+    for (size_t i = 0; i < params.size(); ++i) {
+      int rc = bind(static_cast<int>(i) + 1, params[i]);
+      if (rc != SQLITE_OK) return statusOf(db_, rc);
+    }
+    pending_ = sqlite3_step(stmt_);
+    changes_ = sqlite3_changes64(db_);
+    if (pending_ != SQLITE_ROW && pending_ != SQLITE_DONE) return statusOf(db_, pending_);
+    return kOk;
+  }
+
+  int next() override {
+    int rc = pending_ ? pending_ : sqlite3_step(stmt_);
+    pending_ = 0;
+    if (rc == SQLITE_DONE) {
+      pending_ = SQLITE_DONE;  // stays at the end until the next execute
+      return kNoData;
+    }
+    if (rc != SQLITE_ROW) return statusOf(db_, rc);
+    loadRow();
+    return kOk;
+  }
+
+  const Value& column(int index) const override { return row_[static_cast<size_t>(index)]; }
+  int columnCount() const override { return static_cast<int>(row_.size()); }
+  int64_t changes() const override { return changes_; }
+  void reset() override {
+    sqlite3_reset(stmt_);
+    pending_ = 0;
+  }
+
+ private:
+  int bind(int pos, const Value& v) {
+    switch (v.type) {
+      case Value::Type::Null:
+        return sqlite3_bind_null(stmt_, pos);
+      case Value::Type::Int:
+        return sqlite3_bind_int64(stmt_, pos, v.i);
+      case Value::Type::Real:
+        return sqlite3_bind_double(stmt_, pos, v.d);
+      case Value::Type::Text:
+        return sqlite3_bind_text(stmt_, pos, v.s.data(), static_cast<int>(v.s.size()),
+                                 SQLITE_TRANSIENT);
+    }
+    return SQLITE_MISUSE;
+  }
+
+  void loadRow() {
+    const int n = sqlite3_column_count(stmt_);
+    row_.resize(static_cast<size_t>(n));
+    for (int i = 0; i < n; ++i) {
+      Value& v = row_[static_cast<size_t>(i)];
+      switch (sqlite3_column_type(stmt_, i)) {
+        case SQLITE_INTEGER:
+          v.type = Value::Type::Int, v.i = sqlite3_column_int64(stmt_, i);
+          break;
+        case SQLITE_FLOAT:
+          v.type = Value::Type::Real, v.d = sqlite3_column_double(stmt_, i);
+          break;
+        case SQLITE_NULL:
+          v.type = Value::Type::Null;
+          break;
+        default: {
+          v.type = Value::Type::Text;
+          const auto* p = reinterpret_cast<const char*>(sqlite3_column_text(stmt_, i));
+          v.s.assign(p ? p : "", static_cast<size_t>(sqlite3_column_bytes(stmt_, i)));
+        }
+      }
+    }
+  }
+
+  sqlite3* db_;
+  sqlite3_stmt* stmt_;
+  int pending_ = 0;
+  int64_t changes_ = 0;
+  std::vector<Value> row_;
+};
+
+bool validSchemaName(const std::string& s) {
+  if (s.empty() || s.size() > 40) return false;
+  for (char c : s)
+    if (!(std::isalnum((unsigned char)c) || c == '_' || c == '$' || c == '#')) return false;
+  return true;
+}
+
+class SqliteEngine : public Engine {
+ public:
+  explicit SqliteEngine(fs::path dir) : dir_(std::move(dir)) {}
+  ~SqliteEngine() override {
+    if (db_) sqlite3_close_v2(db_);
+    if (lockFd_ >= 0) ::close(lockFd_);
+  }
+
+  Dialect dialect() const override { return Dialect::Sqlite; }
+
+  std::unique_ptr<EngineStatement> prepare(const std::string& text, int& status) override {
+    sqlite3_stmt* stmt = nullptr;
+    if (!db_) {
+      status = -1435;
+      return nullptr;
+    }
+    int rc = sqlite3_prepare_v3(db_, text.c_str(), static_cast<int>(text.size()),
+                                SQLITE_PREPARE_PERSISTENT, &stmt, nullptr);
+    if (rc != SQLITE_OK) {
+      status = statusOf(db_, rc);
+      sqlite3_finalize(stmt);
+      return nullptr;
+    }
+    status = kOk;
+    return std::make_unique<SqliteStatement>(db_, stmt);
+  }
+
+  int run(const std::string& text) override {
+    if (!db_) return -1435;
+    int status = beginIfNeeded(db_);
+    if (status != kOk) return status;
+    int rc = sqlite3_exec(db_, text.c_str(), nullptr, nullptr, nullptr);
+    return rc == SQLITE_OK ? kOk : statusOf(db_, rc);
+  }
+
+  int setSchema(const std::string& schema) override {
+    if (!validSchemaName(schema)) return -911;  // ORA-00911: invalid character
+    const fs::path file = dir_ / (schema + ".db");
+    std::error_code ec;
+    if (!fs::is_regular_file(file, ec)) return -1435;  // ORA-01435: user does not exist
+    return open(file, schema);
+  }
+
+  int createSchema(const std::string& schema) override {
+    if (!validSchemaName(schema)) return -911;
+    std::error_code ec;
+    fs::create_directories(dir_, ec);
+    for (const std::string& name : {std::string("HORSYSTEM"), schema}) {
+      sqlite3* db = nullptr;
+      int rc = sqlite3_open_v2((dir_ / (name + ".db")).c_str(), &db,
+                               SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr);
+      sqlite3_close_v2(db);
+      if (rc != SQLITE_OK) return kFatal;
+    }
+    return kOk;
+  }
+
+  int commit() override {
+    if (!db_) return -1435;
+    if (sqlite3_get_autocommit(db_)) return kOk;
+    int rc = sqlite3_exec(db_, "COMMIT", nullptr, nullptr, nullptr);
+    return rc == SQLITE_OK ? kOk : statusOf(db_, rc);
+  }
+
+  int rollback() override {
+    if (!db_ || sqlite3_get_autocommit(db_)) return kOk;
+    int rc = sqlite3_exec(db_, "ROLLBACK", nullptr, nullptr, nullptr);
+    return rc == SQLITE_OK ? kOk : statusOf(db_, rc);
+  }
+
+  int tryRunLock(const std::string& schema) override {
+    if (lockFd_ >= 0) return kOk;
+    const fs::path file = dir_ / (schema + ".lock");
+    int fd = ::open(file.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0644);
+    if (fd < 0) return kFatal;
+    if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
+      ::close(fd);
+      return 1;
+    }
+    lockFd_ = fd;
+    return kOk;
+  }
+
+ private:
+  int open(const fs::path& file, const std::string& schema) {
+    if (db_) sqlite3_close_v2(db_);
+    db_ = nullptr;
+    int rc = sqlite3_open_v2(file.c_str(), &db_, SQLITE_OPEN_READWRITE, nullptr);
+    if (rc != SQLITE_OK) return kFatal;
+    sqlite3_extended_result_codes(db_, 1);
+    sqlite3_busy_timeout(db_, 10000);
+    rc = registerOracleFunctions(db_);
+    if (rc != SQLITE_OK) return kFatal;
+    const fs::path central = dir_ / "HORSYSTEM.db";
+    std::error_code ec;
+    if (schema != "HORSYSTEM" && fs::is_regular_file(central, ec)) {
+      sqlite3_stmt* attach = nullptr;
+      sqlite3_prepare_v2(db_, "ATTACH DATABASE ?1 AS HORSYSTEM", -1, &attach, nullptr);
+      sqlite3_bind_text(attach, 1, central.c_str(), -1, SQLITE_TRANSIENT);
+      rc = sqlite3_step(attach);
+      sqlite3_finalize(attach);
+      if (rc != SQLITE_DONE) return statusOf(db_, rc);
+    }
+    // Durable at every commit; WAL keeps readers and the one writer apart.
+    rc = sqlite3_exec(db_,
+                      "PRAGMA journal_mode=WAL; PRAGMA synchronous=FULL; "
+                      "PRAGMA temp_store=MEMORY; PRAGMA cache_size=-16000;",
+                      nullptr, nullptr, nullptr);
+    return rc == SQLITE_OK ? kOk : statusOf(db_, rc);
+  }
+
+  fs::path dir_;
+  sqlite3* db_ = nullptr;
+  int lockFd_ = -1;
+};
+
+}  // namespace
+
+std::unique_ptr<Engine> connectSqlite(const std::string& directory, int& status) {
+  std::error_code ec;
+  if (!fs::is_directory(directory, ec)) {
+    status = -12154;  // ORA-12154: could not resolve the connect identifier
+    return nullptr;
+  }
+  status = kOk;
+  return std::make_unique<SqliteEngine>(directory);
+}
+
+bool isPostgresService(const std::string& service) {
+  return service.rfind("postgresql://", 0) == 0 || service.rfind("postgres://", 0) == 0;
+}
+
+std::unique_ptr<Engine> connectEngine(const ConnectRequest& request, int& status) {
+  if (isPostgresService(request.service)) {
+#ifdef LUG_WITH_POSTGRES
+    return connectPostgres(request, status);
+#else
+    status = -12154;
+    return nullptr;
+#endif
+  }
+  std::string dir = request.service;
+  if (dir.rfind("sqlite:", 0) == 0) dir.erase(0, 7);
+  return connectSqlite(dir, status);
+}
+
+}  // namespace lug::db

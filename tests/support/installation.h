@@ -1,0 +1,64 @@
+#pragma once
+// A throwaway installation of the hand-over program for tests: a working
+// directory with its ../Files, ../Horavia_php/log and ../Transfer siblings, a
+// database service (SQLite directory, or the PostgreSQL server named by
+// LUG_TEST_PG) with an initialised schema, helpers to fill tables and to run
+// the lug binary.
+#include <filesystem>
+#include <map>
+#include <memory>
+#include <string>
+#include <variant>
+#include <vector>
+
+#include "db/session.h"
+
+namespace lug::test {
+
+namespace fs = std::filesystem;
+
+using Cell = std::variant<std::string, const char*, int, double, std::nullptr_t>;
+using Row = std::vector<std::pair<std::string, Cell>>;
+
+struct RunResult {
+  int exitStatus = -1;
+  std::string console;
+  std::string log;  // bytes of the run log after the run
+};
+
+class Installation {
+ public:
+  explicit Installation(std::string schema = "TEST");
+  ~Installation();
+
+  const fs::path& root() const { return root_; }
+  fs::path workDir() const { return root_ / "Bin"; }
+  fs::path logPath() const { return root_ / "Horavia_php" / "log" / "log#lug.txt"; }
+  fs::path exportDir() const;
+  const std::string& service() const { return service_; }
+  const std::string& schema() const { return schema_; }
+
+  // The installation's own session (committed after each helper call).
+  db::Session& db();
+  void insert(const std::string& table, const Row& row);
+  // Rows of a query as text cells, for comparing table contents.
+  std::vector<std::vector<std::string>> rows(const std::string& sql);
+  std::string scalar(const std::string& sql);
+
+  // Writes ../Files/horavia.ini with enciphered LOGIN, PASS and NET8.
+  void writeConfig(const std::string& user, const std::string& password, const std::string& net8);
+  // Runs the lug binary in the working directory.
+  RunResult runLug(const std::vector<std::string>& args,
+                   const std::map<std::string, std::string>& env = {}) const;
+  std::string logText() const;
+
+ private:
+  fs::path root_;
+  std::string schema_;
+  std::string service_;
+  std::unique_ptr<db::Session> session_;
+};
+
+std::string readFile(const fs::path& p);
+
+}  // namespace lug::test
