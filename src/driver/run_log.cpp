@@ -1,0 +1,85 @@
+#include "driver/run_log.h"
+
+#include <cstdarg>
+#include <cstdio>
+#include <filesystem>
+#include <memory>
+#include <string>
+#include <system_error>
+
+#include "driver/cp1252.h"
+#include "driver/run_exit.h"
+
+namespace lug::driver {
+namespace {
+
+namespace fs = std::filesystem;
+
+constexpr std::string_view kOverflowMessage = "Abbruch wegen LogFile-Überlaufs !!";
+constexpr int kOldLogs = 9;
+
+struct FileCloser {
+  void operator()(std::FILE* file) const { std::fclose(file); }
+};
+using File = std::unique_ptr<std::FILE, FileCloser>;
+
+bool append(std::FILE* file, std::string_view text) {
+  return std::fwrite(text.data(), 1, text.size(), file) == text.size() && std::fflush(file) == 0;
+}
+
+std::string formatted(const char* format, va_list args) {
+  va_list measure;
+  va_copy(measure, args);
+  const int length = std::vsnprintf(nullptr, 0, format, measure);
+  va_end(measure);
+  if (length <= 0) return {};
+  std::string text(static_cast<std::size_t>(length) + 1, '\0');
+  std::vsnprintf(text.data(), text.size(), format, args);
+  text.resize(static_cast<std::size_t>(length));
+  return text;
+}
+
+// Old log number k: the log path without its last four characters (".txt"),
+// then "_k.txt".
+std::string oldLogPath(const std::string& base, int number) {
+  return base + "_" + std::to_string(number) + ".txt";
+}
+
+}  // namespace
+
+std::string defaultRunLogPath() {
+  return (fs::path("..") / "Horavia_php" / "log" / "log#lug.txt").string();
+}
+
+RunLog::RunLog(std::string path) : path_(std::move(path)) {}
+
+void RunLog::write(std::string_view text) {
+  const File file(std::fopen(path_.c_str(), "ab"));
+  if (!file) return;
+  if (!append(file.get(), crlf(toWindows1252(text)) + "\r\n")) return;
+  std::error_code error;
+  const std::uintmax_t size = fs::file_size(path_, error);
+  if (error || size <= kSizeLimit) return;
+  append(file.get(), toWindows1252(kOverflowMessage));
+  throw RunExit{1};
+}
+
+void RunLog::writef(const char* format, ...) {
+  va_list args;
+  va_start(args, format);
+  const std::string text = formatted(format, args);
+  va_end(args);
+  write(text);
+}
+
+void RunLog::rotate() {
+  const std::string base = path_.substr(0, path_.size() < 4 ? 0 : path_.size() - 4);
+  std::error_code ignored;
+  fs::remove(oldLogPath(base, kOldLogs), ignored);
+  for (int number = kOldLogs - 1; number >= 1; --number) {
+    fs::rename(oldLogPath(base, number), oldLogPath(base, number + 1), ignored);
+  }
+  fs::rename(path_, oldLogPath(base, 1), ignored);
+}
+
+}  // namespace lug::driver

@@ -1,0 +1,37 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+namespace lug::driver {
+
+// "../Horavia_php/log/log#lug.txt" with the platform's separators.
+std::string defaultRunLogPath();
+
+// The plain-text log of the run, shown to users by the suite. Every line is
+// appended with its own open and close, so the log on disk is complete
+// whatever happens to the process. Lines that cannot be written are dropped.
+class RunLog {
+ public:
+  static constexpr std::uintmax_t kSizeLimit = 10485760;
+
+  explicit RunLog(std::string path = defaultRunLogPath());
+
+  // Appends the text and a line end in Windows-1252 with CR LF. When the log
+  // then exceeds kSizeLimit, the overflow message is appended and RunExit{1}
+  // is thrown.
+  void write(std::string_view text);
+  void writef(const char* format, ...) __attribute__((format(printf, 2, 3)));
+
+  // Moves the log aside as old log number 1, shifting the old logs 1 to 8 up
+  // by one and dropping number 9. Failures are ignored.
+  void rotate();
+
+  const std::string& path() const { return path_; }
+
+ private:
+  std::string path_;
+};
+
+}  // namespace lug::driver
