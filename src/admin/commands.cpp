@@ -6,6 +6,8 @@
 
 #include "db/ddl.h"
 #include "db/session.h"
+#include "driver/config_file.h"
+#include "driver/credential_cipher.h"
 
 namespace lug::admin {
 namespace {
@@ -47,13 +49,34 @@ int init(const std::vector<std::string>& a) {
   return 0;
 }
 
+int encipher(const std::vector<std::string>& a) {
+  std::printf("%s\n", driver::encipherCredential(a[0]).c_str());
+  return 0;
+}
+
+int decipher(const std::vector<std::string>& a) {
+  std::printf("%s\n", driver::decipherCredential(a[0]).c_str());
+  return 0;
+}
+
+int ini(const std::vector<std::string>& a) {
+  try {
+    driver::writeConfigValue(a[0], a[1], a[2]);
+  } catch (const std::exception& e) {
+    std::fprintf(stderr, "lug-admin: %s\n", e.what());
+    return 1;
+  }
+  return 0;
+}
+
 struct Command {
   size_t argCount;
   std::function<int(const std::vector<std::string>&)> run;
 };
 
 const std::map<std::string, Command>& commands() {
-  static const std::map<std::string, Command> m = {{"init", {2, init}}};
+  static const std::map<std::string, Command> m = {
+      {"init", {2, init}}, {"encipher", {1, encipher}}, {"decipher", {1, decipher}}, {"ini", {3, ini}}};
   return m;
 }
 

@@ -1,0 +1,392 @@
+#include "driver/run.h"
+
+#include <cerrno>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <memory>
+#include <sys/stat.h>
+
+#include "db/shared_ops.h"
+#include "driver/config_file.h"
+#include "driver/cp1252.h"
+#include "driver/interface_row.h"
+#include "driver/run_exit.h"
+
+namespace lug::driver {
+namespace {
+
+namespace fs = std::filesystem;
+
+constexpr char kVersion[] = "5.80";
+constexpr size_t kServiceWidth = 41, kSchemaWidth = 40, kAkrWidth = 5;
+constexpr int kInterimLimit = 999;
+constexpr int kRecalcSlots = 12;
+
+constexpr char kSetRunStatus[] = "update O1001AbrKreis  set AkrAdt=:b0 where AkrNum=:b1";
+constexpr char kRecalcDepth[] = "select AkrRrm into :b0:b1  from O1001AbrKreis where AkrNum=:b2";
+constexpr char kGroupFlags[] =
+    "select AkrSsl ,AkrAzr into :b0:b1,:b2:b3  from O1001AbrKreis where AkrNum=:b4";
+constexpr char kInterfaceKey[] =
+    "select LugLug into :b0:b1  from Hor171Lug where LugLug=(select AkrLug  from O1001AbrKreis "
+    "where AkrNum=:b2)";
+constexpr char kFollowOffsets[] =
+    "select distinct Lu1Flg  from Hor171Lu1 where (Lu1Num=:b0 and Lu1Flg>0) order by Lu1Flg";
+constexpr char kEarlierPeriods[] =
+    "select AbrAkr ,AbrNum  from Hor330Abr where ((AbrAkr=:b0 and AbrVon<(select AbrVon  from "
+    "Hor330Abr where (AbrAkr=:b0 and AbrNum=:b2))) and AbrSts<>8) order by AbrVon desc";
+constexpr char kPeriodDates[] =
+    "select AbrVon ,AbrBis into :b0:b1,:b2:b3  from Hor330Abr where (AbrAkr=:b4 and AbrNum=:b5)";
+constexpr char kUnmask[] = "update Hor331Zk1  set Zk1Rre=(Zk1Rre* (-1)) where Zk1Rre<0";
+constexpr char kRunNumbers[] =
+    "select  coalesce (min(Zk1Lfn),(-1)) , coalesce (max(Zk1Lfn),0) into :b0,:b1  from Hor331Zk1 "
+    "where (Zk1Abr=:b2 and Zk1Lfn<1000)";
+constexpr char kCopyDelete[] = "delete  from Hor331Zk4  where ZK4STZ<>'ZR*E'";
+constexpr char kCopyInsert[] = "insert into Hor331Zk4  select *  from Hor331Zk3 where Zk3Stz='ZR'";
+
+constexpr char kReadmeText[] =
+    "\nDie aktuelle LuG-Übergabedateien finden Sie im Ordner : \n\n     "
+    "\"..\\Transfer\\Lohn und Gehalt\" \n \nund dort in dem Ihrem Schema (Firma) zugeordneten "
+    "Unterverzeichnis !!!";
+
+std::string cutAtBlank(const std::string& s) { return s.substr(0, s.find(' ')); }
+
+std::string upper(std::string s) {
+  for (char& c : s)
+    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
+  return s;
+}
+
+// The transfer directory of earlier versions, where README.TXT points users on.
+fs::path formerTransferDir() { return fs::path("..") / "Transfer" / "Lohn- und Gehaltsübergabe"; }
+
+// A directory level that exists already counts as created.
+bool makeLevel(const fs::path& p) { return ::mkdir(p.c_str(), 0777) == 0 || errno == EEXIST; }
+
+class Run {
+ public:
+  Run(const std::vector<std::string>& args, RunEnvironment& env) : args_(args), env_(env) {}
+
+  int execute() {
+    log_.writef("\n\nProtokollierung gestartet, V%s", kVersion);
+    if (args_.size() < 5) {
+      const int count = static_cast<int>(args_.size()) + 1;
+      env_.console << "Fehler, Anzahl Parameter: " << count << "\n";
+      log_.writef("Fehler beim Aufruf, Anzahl Parameter: %d", count);
+      return 0;
+    }
+    if (!takeArguments()) return 0;
+    if (!connect()) return 0;
+    RunContext ctx(*session_, log_);
+    fillContext(ctx);
+    return runPhases(ctx);
+  }
+
+ private:
+  bool takeArguments() {
+    std::vector<std::string> a;
+    for (const std::string& s : args_) a.push_back(cutAtBlank(s));
+    service_ = a[0], schema_ = a[1], akr_ = a[2];
+    abrnr_ = static_cast<int32_t>(std::strtoll(a[3].c_str(), nullptr, 10));
+    interim_ = static_cast<int16_t>(std::atoi(a[4].c_str())) == 1 ? 1 : 0;
+    if (service_.size() > kServiceWidth || schema_.size() > kSchemaWidth || akr_.size() > kAkrWidth) {
+      log_.writef("Fehler beim Aufruf, Parameter zu lang: %s %s %s", service_.c_str(),
+                  schema_.c_str(), akr_.c_str());
+      return false;
+    }
+    if (a.size() > 5 && !a[5].empty()) {
+      std::string f = upper(a[5]);
+      if (f.rfind("/P", 0) == 0 && f.size() >= 3 && f.size() <= 11) {
+        filter_ = f.substr(2);
+        log_.writef("     FILTER AUF PNR: %s GESETZT !!", filter_.c_str());
+      }
+    }
+    return true;
+  }
+
+  bool connect() {
+    const std::string ini = defaultConfigPath();
+    const std::string user = lookupConfig("", "LOGIN", 0, ini).value;
+    const std::string password = lookupConfig("", "PASS", 0, ini).value;
+    const std::string net8 = lookupConfig("", "NET8", 0, ini).value;
+    if (!net8.empty() && net8.size() <= kServiceWidth) service_ = net8;
+    schema_ = upper(schema_);
+    int st = 0;
+    session_ = db::Session::connect({user, password, service_}, schema_, st);
+    if (!session_) {
+      env_.console << "dbConnect_Status: " << st << "\n";
+      log_.writef("dbConnect-Fehler: %d", st);
+      // The password is never written to the log the suite shows on its web front end.
+      log_.writef("Benutzer: %s,  Passwort: %s,  Net8: %s,  Schema: %s", user.c_str(), "********",
+                  service_.c_str(), schema_.c_str());
+      return false;
+    }
+    st = db::setDateFormat(*session_);
+    if (st != db::kOk) {
+      env_.console << "Alter_Session_Status: " << st << "\n";
+      log_.writef("AlterSession-Fehler: %d", st);
+      return false;
+    }
+    return takeRunLock();
+  }
+
+  // Two runs on one schema would interleave their writes into the shared
+  // result, work and staging tables: a second run ends before it changes anything.
+  bool takeRunLock() {
+    int st = session_->tryRunLock(schema_);
+    if (st == db::kOk) return true;
+    if (st > 0)
+      log_.writef("LuG-Uebergabe fuer Schema %s laeuft bereits, Aufruf beendet", schema_.c_str());
+    else
+      log_.writef("LuG-Uebergabe fuer Schema %s kann nicht gesperrt werden: %d", schema_.c_str(), st);
+    return false;
+  }
+
+  void fillContext(RunContext& ctx) {
+    ctx.akr = akr_, ctx.abrnr = abrnr_, ctx.schema = schema_, ctx.service = service_;
+    ctx.interim = interim_, ctx.pnrFilter = filter_;
+  }
+
+  int runPhases(RunContext& ctx) {
+    try {
+      if (!prepare(ctx)) return 0;
+      calculate(ctx);
+      ctx.status = ctx.db.commit();
+      dispatchExport(ctx, env_.dispatch);
+      writeReadme();
+      return finish(ctx);
+    } catch (const RunExit& e) {
+      return e.status;
+    }
+  }
+
+  // Steps up to the decision of the kind of run; false ends the run with status 0.
+  bool prepare(RunContext& ctx) {
+    int st = db::siteNumber(ctx.db, ctx.schema, ctx.site);
+    if (st != db::kOk) ctx.log("Standortnummer kann nicht ermittelt werden! Error: %d", st);
+    readGroupFlags(ctx);
+    db::clockLong(ctx.db, ctx.startTime);
+    ctx.log("LuG-Uebergabe Akr:%s, Schema:%s am %s gestartet", ctx.akr.c_str(), ctx.schema.c_str(),
+            ctx.startTime.c_str());
+    if (!createExportDir(ctx)) {
+      ctx.log("Übergabeverzeichnis kann nicht erstellt werden!");
+      return false;
+    }
+    readInterfaceAndPeriod(ctx);
+    return decideKindOfRun(ctx);
+  }
+
+  void readGroupFlags(RunContext& ctx) {
+    ctx.db.exec(kGroupFlags, {ctx.akr}, {ctx.akrSsl, ctx.akrAzr});
+    if (ctx.akrSsl != 1) return;
+    ctx.runLog.rotate();
+    ctx.log("\n\nProtokollierung gestartet, V%s", kVersion);
+    ctx.log("Schnittstelle leeren");
+    if (!ctx.pnrFilter.empty()) ctx.log("\n     FILTER AUF PNR: %s GESETZT !!\n", ctx.pnrFilter.c_str());
+  }
+
+  bool createExportDir(RunContext& ctx) {
+    fs::path p = fs::path("..") / "Transfer";
+    for (const char* level : {"Lohn und Gehalt", "Export", ""}) {
+      if (!makeLevel(p)) return false;
+      p /= *level ? fs::path(level) : fs::path(ctx.schema);
+    }
+    if (!makeLevel(p)) return false;
+    ctx.exportDir = p.string();
+    return true;
+  }
+
+  void readInterfaceAndPeriod(RunContext& ctx) {
+    int st = readInterfaceRow(ctx.db, ctx.akr, ctx.lug);
+    if (st != db::kOk) {
+      ctx.log("Hor171Lug-Lesenfehler: %d", st);
+      ctx.log("Schnittstelle für diesen AbrKreis nicht gefunden!");
+      ctx.abort(98);
+    }
+    ctx.topas = ctx.lug.lgp.substr(0, 5) == "TOPAS" ? 1 : 0;
+    st = readPeriodDates(ctx, ctx.abrnr);
+    if (st != db::kOk) {
+      ctx.log("Fehler Lesen Hor330Abr (1): %d", st);
+      ctx.abort(98);
+    }
+  }
+
+  static int readPeriodDates(RunContext& ctx, int32_t period) {
+    ctx.abrVon.clear(), ctx.abrBis.clear();
+    return ctx.status = ctx.db.exec(kPeriodDates, {ctx.akr, period}, {ctx.abrVon, ctx.abrBis});
+  }
+
+  bool decideKindOfRun(RunContext& ctx) {
+    ctx.db.exec(kUnmask);
+    int32_t lowest = -1, highest = 0;
+    ctx.db.exec(kRunNumbers, {ctx.abrnr}, {lowest, highest});
+    ctx.highestLfn = highest;
+    if (ctx.interim == 1) {
+      ctx.log("\n-- ZWISCHENABRECHNUNG !!!! --\n");
+      if (lowest == 0) {
+        ctx.log("Zwischenabrechnung nicht möglich, da Endabrechnung bereits gelaufen !!");
+        return false;
+      }
+      if (highest >= kInterimLimit) {
+        ctx.log("max. Anzahl Zwischenabrechnungen überschritten!!");
+        return false;
+      }
+      ctx.lfn = static_cast<int16_t>(highest + 1);
+    } else {
+      ctx.log("\n-- ENDABRECHNUNG !!!! --\n");
+      ctx.lfn = 0;
+    }
+    if (ctx.topas) applyTopasCutoff(ctx);
+    return true;
+  }
+
+  // TOPAS interfaces run as a partial interim run up to yesterday while the
+  // period is open, and as a final run once it is over.
+  static void applyTopasCutoff(RunContext& ctx) {
+    const std::string& t = ctx.startTime;  // dd.mm.yyyy hh24:mi:ss
+    std::string day = t.substr(0, 2);
+    if (day != "01") {
+      char buf[16];
+      std::snprintf(buf, sizeof buf, "%02d", std::atoi(day.c_str()) - 1);
+      day = buf;
+    }
+    const std::string cutoff = t.substr(6, 4) + "." + t.substr(3, 2) + "." + day;
+    if (ctx.abrVon <= cutoff && cutoff < ctx.abrBis) {
+      ctx.lfn = 2, ctx.abrBis = cutoff, ctx.interim = 1;
+      ctx.log("-- Zwischenabrechnung !!!! --");
+    } else if (cutoff > ctx.abrBis) {
+      ctx.lfn = 0, ctx.interim = 0;
+    }
+  }
+
+  void calculate(RunContext& ctx) {
+    Phases& phases = env_.phases;
+    phases.periodRun(ctx, ctx.akr, ctx.abrnr, 0, 0);
+    if (ctx.highestLfn != 0 && ctx.topas == 0) phases.interimDifferences(ctx);
+    if (ctx.interim == 0 && followMonths(ctx, false)) rereadPeriod(ctx, 3);
+    if (ctx.topas == 1 && ctx.interim == 1) return;
+    recalculation(ctx);
+  }
+
+  void rereadPeriod(RunContext& ctx, int which) {
+    int st = readPeriodDates(ctx, ctx.abrnr);
+    if (st != db::kOk) ctx.fail(st, "Fehler Lesen Hor330Abr (%d): %d", which, st);
+  }
+
+  // Follow months of ctx.akr/ctx.abrnr: for each distinct offset n of the
+  // interface lines the period n periods back is run again with follow flag 1.
+  // Returns whether at least one was computed.
+  bool followMonths(RunContext& ctx, bool recalc) {
+    std::string key;
+    if (ctx.db.exec(kInterfaceKey, {ctx.akr}, {key}) != db::kOk) return false;
+    db::Cursor offsets(ctx.db, kFollowOffsets), earlier(ctx.db, kEarlierPeriods);
+    offsets.open({key});
+    earlier.open({ctx.akr, ctx.abrnr});
+    int16_t done = 0;
+    bool any = false;
+    for (;;) {
+      int16_t n = 0;
+      int st = offsets.fetch({n});
+      if (st != db::kOk || n <= done) {
+        ctx.abortIfFatal(st);
+        break;
+      }
+      std::string group;
+      int32_t period = 0;
+      for (int k = done; k < n && st == db::kOk; ++k) st = earlier.fetch({group, period});
+      if (st != db::kOk) {
+        ctx.abortIfFatal(st);
+        break;
+      }
+      ctx.log(recalc ? "\n>>>>>Folgemonatsberechnung(RR) gestartet"
+                     : "\n>>>>>Folgemonatsberechnung gestartet");
+      done = n, any = true;
+      if (recalc) {
+        env_.phases.recalculate(ctx, group, period, n, 1);
+        continue;
+      }
+      st = readPeriodDates(ctx, period);
+      if (st != db::kOk) ctx.fail(st, "Fehler Lesen Hor330Abr (2): %d", st);
+      env_.phases.periodRun(ctx, ctx.akr, period, n, 1);
+    }
+    earlier.close();
+    offsets.close();
+    return any;
+  }
+
+  void recalculation(RunContext& ctx) {
+    int16_t depth = 0;
+    ctx.db.exec(kRecalcDepth, {ctx.akr}, {depth});
+    if (depth <= 0) return;
+    const int limit = std::min<int>(depth, kRecalcSlots);  // the period list has 12 slots
+    db::Cursor periods(ctx.db, kEarlierPeriods);
+    periods.open({ctx.akr, ctx.abrnr});
+    while (ctx.recalcCount < limit) {
+      std::string group;
+      int32_t period = 0;
+      int st = periods.fetch({group, period});
+      if (st != db::kOk) {
+        ctx.fail(st, "Rueckrechnungs-Lesenstatus: %d", st);
+        break;
+      }
+      ctx.recalcPeriods[static_cast<size_t>(ctx.recalcCount)] = period;
+      env_.phases.recalculate(ctx, group, period, 0, 0);
+      if (ctx.interim == 0) recalcFollowMonths(ctx, group, period);
+      ++ctx.recalcCount;
+    }
+    periods.close();
+    if (ctx.lug.lgp == "LOGA") copyRecalcRecords(ctx);
+    if (ctx.recalcCount > 0) env_.phases.differenceRecords(ctx);
+  }
+
+  void recalcFollowMonths(RunContext& ctx, const std::string& group, int32_t period) {
+    const std::string savedAkr = ctx.akr;
+    const int32_t savedAbrnr = ctx.abrnr;
+    ctx.akr = group, ctx.abrnr = period;
+    const bool any = followMonths(ctx, true);
+    ctx.akr = savedAkr, ctx.abrnr = savedAbrnr;
+    if (any) rereadPeriod(ctx, 4);
+  }
+
+  static void copyRecalcRecords(RunContext& ctx) {
+    ctx.db.exec(kCopyDelete);
+    int st = ctx.db.exec(kCopyInsert);
+    if (st != db::kOk) ctx.fail(st, "Fehler Koopieren Zk3: %d", st);
+  }
+
+  static void writeReadme() {
+    std::ofstream out(formerTransferDir() / "README.TXT", std::ios::binary | std::ios::trunc);
+    if (out) out << toWindows1252(crlf(kReadmeText));
+  }
+
+  int finish(RunContext& ctx) {
+    std::string now;
+    db::clockLong(ctx.db, now);
+    ctx.log("LuG-Uebergabe Akr: %s, Abrnr: %ld am %s beendet", ctx.akr.c_str(),
+            static_cast<long>(ctx.abrnr), now.c_str());
+    env_.console << "\nLohn und Gehaltuebergabe fuer Akr: " << ctx.akr
+                 << " und Abrnr: " << ctx.abrnr << " ist beendet";
+    ctx.status = ctx.db.exec(kSetRunStatus, {int16_t{98}, ctx.akr});
+    return ctx.db.commit() == db::kOk ? 1 : 0;
+  }
+
+  const std::vector<std::string>& args_;
+  RunEnvironment& env_;
+  RunLog log_;
+  std::string service_, schema_, akr_, filter_;
+  int32_t abrnr_ = 0;
+  int16_t interim_ = 0;
+  std::unique_ptr<db::Session> session_;
+};
+
+}  // namespace
+
+int runHandover(const std::vector<std::string>& args, RunEnvironment& env) {
+  try {
+    return Run(args, env).execute();
+  } catch (const RunExit& e) {
+    return e.status;  // log overflow before the session was open
+  }
+}
+
+}  // namespace lug::driver

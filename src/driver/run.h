@@ -1,0 +1,22 @@
+#pragma once
+// The run driver: one hand-over of an accounting group and period, from the
+// command line to the run status of the group.
+#include <ostream>
+#include <string>
+#include <vector>
+
+#include "driver/dispatch.h"
+#include "driver/phases.h"
+
+namespace lug::driver {
+
+struct RunEnvironment {
+  Phases& phases;
+  std::vector<DispatchEntry> dispatch;
+  std::ostream& console;
+};
+
+// Runs with the arguments after the program name; returns the exit status.
+int runHandover(const std::vector<std::string>& args, RunEnvironment& env);
+
+}  // namespace lug::driver
