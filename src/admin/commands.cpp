@@ -1,9 +1,11 @@
 #include "admin/commands.h"
 
 #include <cstdio>
+#include <cstdlib>
 #include <functional>
 #include <map>
 
+#include "admin/generate.h"
 #include "db/ddl.h"
 #include "db/session.h"
 #include "driver/config_file.h"
@@ -16,7 +18,8 @@ const char kUsage[] =
     "usage: lug-admin init SERVICE SCHEMA\n"
     "       lug-admin encipher TEXT\n"
     "       lug-admin decipher HEX\n"
-    "       lug-admin ini FILE KEY VALUE\n";
+    "       lug-admin ini FILE KEY VALUE\n"
+    "       lug-admin generate SERVICE SCHEMA --employees N [--seed S]\n";
 
 int usage() {
   std::fputs(kUsage, stderr);
@@ -69,14 +72,42 @@ int ini(const std::vector<std::string>& a) {
   return 0;
 }
 
+// generate SERVICE SCHEMA --employees N [--seed S]: a synthetic installation
+// for measuring runs (the schema must have been initialised).
+int generate(const std::vector<std::string>& a) {
+  GenerateOptions options;
+  for (size_t i = 2; i + 1 < a.size(); i += 2) {
+    if (a[i] == "--employees")
+      options.employees = std::atoi(a[i + 1].c_str());
+    else if (a[i] == "--seed")
+      options.seed = std::strtoull(a[i + 1].c_str(), nullptr, 10);
+    else
+      return usage();
+  }
+  if (a.size() % 2 != 0 || options.employees <= 0) return usage();
+  int status = 0;
+  auto session = db::Session::connect({"", "", a[0]}, upper(a[1]), status);
+  if (session) status = generateInstallation(*session, options);
+  if (status != db::kOk) {
+    std::fprintf(stderr, "lug-admin: generate failed: %d\n", status);
+    return 1;
+  }
+  std::printf("%d employees generated in %s\n", options.employees, upper(a[1]).c_str());
+  return 0;
+}
+
 struct Command {
   size_t argCount;
+  size_t maxArgCount;
   std::function<int(const std::vector<std::string>&)> run;
 };
 
 const std::map<std::string, Command>& commands() {
-  static const std::map<std::string, Command> m = {
-      {"init", {2, init}}, {"encipher", {1, encipher}}, {"decipher", {1, decipher}}, {"ini", {3, ini}}};
+  static const std::map<std::string, Command> m = {{"init", {2, 2, init}},
+                                                   {"encipher", {1, 1, encipher}},
+                                                   {"decipher", {1, 1, decipher}},
+                                                   {"ini", {3, 3, ini}},
+                                                   {"generate", {4, 6, generate}}};
   return m;
 }
 
@@ -85,7 +116,9 @@ const std::map<std::string, Command>& commands() {
 int run(const std::vector<std::string>& args) {
   if (args.empty()) return usage();
   auto it = commands().find(args[0]);
-  if (it == commands().end() || args.size() != it->second.argCount + 1) return usage();
+  const size_t given = args.size() - 1;
+  if (it == commands().end() || given < it->second.argCount || given > it->second.maxArgCount)
+    return usage();
   return it->second.run(std::vector<std::string>(args.begin() + 1, args.end()));
 }
 

@@ -3,7 +3,8 @@
 namespace lug::db {
 namespace {
 
-constexpr char kClockLong[] = "select TO_CHAR(SYSDATE,'dd.mm.yyyy hh24:mi:ss') into :b0  from dual ";
+constexpr char kClockLong[] =
+    "select TO_CHAR(SYSDATE,'dd.mm.yyyy hh24:mi:ss') into :b0  from dual ";
 constexpr char kClockTime[] = "select TO_CHAR(SYSDATE,'hh24:mi:ss') into :b0  from dual ";
 constexpr char kClockIso[] = "select TO_CHAR(SYSDATE,'yyyy-mm-dd') into :b0  from dual ";
 constexpr char kDateFormat[] = "alter SESSION SET NLS_DATE_FORMAT = 'yyyy.mm.dd'";
@@ -16,10 +17,18 @@ constexpr size_t kSiteWidth = 5;
 
 }  // namespace
 
-int clockLong(Session& s, std::string& out) { return s.exec(kClockLong, {}, {out}); }
-int clockTime(Session& s, std::string& out) { return s.exec(kClockTime, {}, {out}); }
-int clockIsoDate(Session& s, std::string& out) { return s.exec(kClockIso, {}, {out}); }
-int setDateFormat(Session& s) { return s.execDynamic(kDateFormat); }
+int clockLong(Session& s, std::string& out) {
+  return s.exec(kClockLong, {}, {out});
+}
+int clockTime(Session& s, std::string& out) {
+  return s.exec(kClockTime, {}, {out});
+}
+int clockIsoDate(Session& s, std::string& out) {
+  return s.exec(kClockIso, {}, {out});
+}
+int setDateFormat(Session& s) {
+  return s.execDynamic(kDateFormat);
+}
 
 int siteNumber(Session& s, const std::string& schema, std::string& site) {
   std::string value;

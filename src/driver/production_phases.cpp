@@ -15,6 +15,8 @@ class ProductionPhases : public Phases {
 
 }  // namespace
 
-std::unique_ptr<Phases> makeProductionPhases() { return std::make_unique<ProductionPhases>(); }
+std::unique_ptr<Phases> makeProductionPhases() {
+  return std::make_unique<ProductionPhases>();
+}
 
 }  // namespace lug

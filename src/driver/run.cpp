@@ -1,11 +1,12 @@
 #include "driver/run.h"
 
+#include <sys/stat.h>
+
 #include <cerrno>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <memory>
-#include <sys/stat.h>
 
 #include "db/shared_ops.h"
 #include "driver/config_file.h"
@@ -49,7 +50,9 @@ constexpr char kReadmeText[] =
     "\"..\\Transfer\\Lohn und Gehalt\" \n \nund dort in dem Ihrem Schema (Firma) zugeordneten "
     "Unterverzeichnis !!!";
 
-std::string cutAtBlank(const std::string& s) { return s.substr(0, s.find(' ')); }
+std::string cutAtBlank(const std::string& s) {
+  return s.substr(0, s.find(' '));
+}
 
 std::string upper(std::string s) {
   for (char& c : s)
@@ -58,10 +61,14 @@ std::string upper(std::string s) {
 }
 
 // The transfer directory of earlier versions, where README.TXT points users on.
-fs::path formerTransferDir() { return fs::path("..") / "Transfer" / "Lohn- und Gehaltsübergabe"; }
+fs::path formerTransferDir() {
+  return fs::path("..") / "Transfer" / "Lohn- und Gehaltsübergabe";
+}
 
 // A directory level that exists already counts as created.
-bool makeLevel(const fs::path& p) { return ::mkdir(p.c_str(), 0777) == 0 || errno == EEXIST; }
+bool makeLevel(const fs::path& p) {
+  return ::mkdir(p.c_str(), 0777) == 0 || errno == EEXIST;
+}
 
 class Run {
  public:
@@ -89,7 +96,8 @@ class Run {
     service_ = a[0], schema_ = a[1], akr_ = a[2];
     abrnr_ = static_cast<int32_t>(std::strtoll(a[3].c_str(), nullptr, 10));
     interim_ = static_cast<int16_t>(std::atoi(a[4].c_str())) == 1 ? 1 : 0;
-    if (service_.size() > kServiceWidth || schema_.size() > kSchemaWidth || akr_.size() > kAkrWidth) {
+    if (service_.size() > kServiceWidth || schema_.size() > kSchemaWidth ||
+        akr_.size() > kAkrWidth) {
       log_.writef("Fehler beim Aufruf, Parameter zu lang: %s %s %s", service_.c_str(),
                   schema_.c_str(), akr_.c_str());
       return false;
@@ -138,7 +146,8 @@ class Run {
     if (st > 0)
       log_.writef("LuG-Uebergabe fuer Schema %s laeuft bereits, Aufruf beendet", schema_.c_str());
     else
-      log_.writef("LuG-Uebergabe fuer Schema %s kann nicht gesperrt werden: %d", schema_.c_str(), st);
+      log_.writef("LuG-Uebergabe fuer Schema %s kann nicht gesperrt werden: %d", schema_.c_str(),
+                  st);
     return false;
   }
 
@@ -182,7 +191,8 @@ class Run {
     ctx.runLog.rotate();
     ctx.log("\n\nProtokollierung gestartet, V%s", kVersion);
     ctx.log("Schnittstelle leeren");
-    if (!ctx.pnrFilter.empty()) ctx.log("\n     FILTER AUF PNR: %s GESETZT !!\n", ctx.pnrFilter.c_str());
+    if (!ctx.pnrFilter.empty())
+      ctx.log("\n     FILTER AUF PNR: %s GESETZT !!\n", ctx.pnrFilter.c_str());
   }
 
   bool createExportDir(RunContext& ctx) {

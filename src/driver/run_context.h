@@ -35,25 +35,25 @@ class RunContext {
   db::Session& db;
   driver::RunLog& runLog;
 
-  std::string akr;        // accounting group, at most 5 characters
-  int32_t abrnr = 0;      // accounting period
-  std::string schema;     // upper case; also the export subdirectory
+  std::string akr;     // accounting group, at most 5 characters
+  int32_t abrnr = 0;   // accounting period
+  std::string schema;  // upper case; also the export subdirectory
   std::string service;
-  int32_t interim = 0;    // 1: interim run ("Zwischenabrechnung")
-  int16_t lfn = 0;        // run number: 0 final, 1..999 interim, 2 partial TOPAS run
-  int32_t highestLfn = 0; // highest run number below 1000 stored before this run
-  int16_t topas = 0;      // interface type begins with "TOPAS"
-  std::string pnrFilter;  // one personnel number, or empty for all
+  int32_t interim = 0;     // 1: interim run ("Zwischenabrechnung")
+  int16_t lfn = 0;         // run number: 0 final, 1..999 interim, 2 partial TOPAS run
+  int32_t highestLfn = 0;  // highest run number below 1000 stored before this run
+  int16_t topas = 0;       // interface type begins with "TOPAS"
+  std::string pnrFilter;   // one personnel number, or empty for all
   std::string abrVon, abrBis;
-  std::string site;       // installation number, empty when unknown
-  int16_t akrSsl = 0;     // 1: "Schnittstelle leeren"
+  std::string site;    // installation number, empty when unknown
+  int16_t akrSsl = 0;  // 1: "Schnittstelle leeren"
   int16_t akrAzr = 0;
   InterfaceRow lug;
   std::string startTime;  // "dd.mm.yyyy hh24:mi:ss"; also the run key
   std::array<int32_t, 12> recalcPeriods{};
   int recalcCount = 0;
   std::string exportDir;
-  int status = 0;         // status of the last statement
+  int status = 0;  // status of the last statement
 
   // One line in the run log (a printf format and its values).
   void log(const char* format, ...) __attribute__((format(printf, 2, 3)));
