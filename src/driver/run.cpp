@@ -86,7 +86,9 @@ class Run {
     if (!connect()) return 0;
     RunContext ctx(*session_, log_);
     fillContext(ctx);
-    return runPhases(ctx);
+    const int status = runPhases(ctx);
+    env_.counters = session_->counters();
+    return status;
   }
 
  private:

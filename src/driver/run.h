@@ -14,6 +14,7 @@ struct RunEnvironment {
   Phases& phases;
   std::vector<DispatchEntry> dispatch;
   std::ostream& console;
+  db::Counters counters{};  // the session's statement and row counts, filled at the end
 };
 
 // Runs with the arguments after the program name; returns the exit status.
