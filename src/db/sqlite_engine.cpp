@@ -259,7 +259,7 @@ class SqliteEngine : public Engine {
     // Durable at every commit; WAL keeps readers and the one writer apart.
     rc = sqlite3_exec(db_,
                       "PRAGMA journal_mode=WAL; PRAGMA synchronous=FULL; "
-                      "PRAGMA temp_store=MEMORY; PRAGMA cache_size=-16000;",
+                      "PRAGMA cache_size=-16000;",
                       nullptr, nullptr, nullptr);
     return rc == SQLITE_OK ? kOk : statusOf(db_, rc);
   }
