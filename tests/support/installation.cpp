@@ -93,10 +93,10 @@ void Installation::insert(const std::string& table, const Row& row) {
   session_->commit();
 }
 
-std::vector<std::vector<std::string>> Installation::rows(const std::string& sql) {
-  auto t = db::translate(sql, session_->engine().dialect());
+std::vector<std::vector<std::string>> queryRows(db::Session& session, const std::string& sql) {
+  auto t = db::translate(sql, session.engine().dialect());
   int status = 0;
-  auto stmt = session_->engine().prepare(t.text, status);
+  auto stmt = session.engine().prepare(t.text, status);
   if (!stmt) throw std::runtime_error("query failed: " + sql + ": " + std::to_string(status));
   std::vector<std::vector<std::string>> out;
   if (stmt->execute({}) != db::kOk) throw std::runtime_error("query failed: " + sql);
@@ -110,8 +110,12 @@ std::vector<std::vector<std::string>> Installation::rows(const std::string& sql)
     out.push_back(row);
   }
   stmt.reset();
-  session_->commit();
+  session.commit();
   return out;
+}
+
+std::vector<std::vector<std::string>> Installation::rows(const std::string& sql) {
+  return queryRows(*session_, sql);
 }
 
 std::string Installation::scalar(const std::string& sql) {
@@ -123,27 +127,36 @@ std::string Installation::logText() const {
   return readFile(logPath());
 }
 
-RunResult Installation::runLug(const std::vector<std::string>& args,
-                               const std::map<std::string, std::string>& env) const {
+RunResult runProgram(const char* binary, const fs::path& workDir,
+                     const std::vector<std::string>& args,
+                     const std::map<std::string, std::string>& env) {
   RunResult result;
-  const fs::path out = root_ / "console.txt";
+  const fs::path out = fs::temp_directory_path() / ("lug-console-" + std::to_string(getpid()));
   pid_t pid = fork();
   if (pid == 0) {
-    if (chdir(workDir().c_str()) != 0) _exit(127);
+    if (chdir(workDir.c_str()) != 0) _exit(127);
     int fd = open(out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
     dup2(fd, 1);
     dup2(fd, 2);
     for (const auto& [k, v] : env) setenv(k.c_str(), v.c_str(), 1);
-    std::vector<char*> argv{const_cast<char*>(LUG_BINARY)};
+    std::vector<char*> argv{const_cast<char*>(binary)};
     for (const auto& a : args) argv.push_back(const_cast<char*>(a.c_str()));
     argv.push_back(nullptr);
-    execv(LUG_BINARY, argv.data());
+    execv(binary, argv.data());
     _exit(127);
   }
   int status = 0;
   waitpid(pid, &status, 0);
   result.exitStatus = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
   result.console = readFile(out);
+  std::error_code ignored;
+  fs::remove(out, ignored);
+  return result;
+}
+
+RunResult Installation::runLug(const std::vector<std::string>& args,
+                               const std::map<std::string, std::string>& env) const {
+  RunResult result = runProgram(LUG_BINARY, workDir(), args, env);
   result.log = logText();
   return result;
 }

@@ -61,4 +61,13 @@ class Installation {
 
 std::string readFile(const fs::path& p);
 
+// Rows of a query as text cells (null as the empty text).
+std::vector<std::vector<std::string>> queryRows(db::Session& session, const std::string& sql);
+
+// Runs a program in a working directory with extra environment variables;
+// the console output (stdout and stderr) is collected. `log` stays empty.
+RunResult runProgram(const char* binary, const fs::path& workDir,
+                     const std::vector<std::string>& args,
+                     const std::map<std::string, std::string>& env = {});
+
 }  // namespace lug::test
