@@ -1,0 +1,100 @@
+#include "export/transfer_file.h"
+
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <cstdarg>
+#include <system_error>
+#include <vector>
+
+#include "driver/cp1252.h"
+
+namespace lug::exporters {
+namespace {
+
+namespace fs = std::filesystem;
+
+std::string formatted(const char* format, va_list args) {
+  va_list measure;
+  va_copy(measure, args);
+  const int length = std::vsnprintf(nullptr, 0, format, measure);
+  va_end(measure);
+  if (length <= 0) return {};
+  std::vector<char> text(static_cast<size_t>(length) + 1);
+  std::vsnprintf(text.data(), text.size(), format, args);
+  return std::string(text.data(), static_cast<size_t>(length));
+}
+
+// Makes the rename itself durable.
+void syncDirectory(const fs::path& dir) {
+  const int fd = ::open(dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (fd < 0) return;
+  ::fsync(fd);
+  ::close(fd);
+}
+
+}  // namespace
+
+fs::path formerTransferDir(const fs::path& exportDir) {
+  return exportDir.parent_path().parent_path().parent_path() / "Lohn- und Gehaltsübergabe";
+}
+
+TransferFile::TransferFile(const fs::path& exportDir, std::string name)
+    : exportDir_(exportDir), name_(std::move(name)) {}
+
+TransferFile::~TransferFile() {
+  discard();
+}
+
+fs::path TransferFile::temporaryPath() const {
+  // A leading dot keeps the name out of the payroll system's file patterns.
+  return exportDir_ / ("." + name_ + ".tmp");
+}
+
+bool TransferFile::open() {
+  std::error_code ignored;
+  fs::remove(formerTransferDir(exportDir_) / name_, ignored);
+  discard();
+  failed_ = false;
+  file_ = std::fopen(temporaryPath().c_str(), "wb");
+  return file_ != nullptr;
+}
+
+void TransferFile::write(std::string_view text) {
+  if (!file_ || failed_) return;
+  const std::string bytes = driver::toWindows1252(driver::crlf(text));
+  if (std::fwrite(bytes.data(), 1, bytes.size(), file_) != bytes.size()) failed_ = true;
+}
+
+void TransferFile::printf(const char* format, ...) {
+  va_list args;
+  va_start(args, format);
+  const std::string text = formatted(format, args);
+  va_end(args);
+  write(text);
+}
+
+bool TransferFile::commit() {
+  if (!file_) return false;
+  bool ok = !failed_ && std::fflush(file_) == 0 && ::fsync(::fileno(file_)) == 0;
+  ok = std::fclose(file_) == 0 && ok;
+  file_ = nullptr;
+  std::error_code error;
+  if (ok) fs::rename(temporaryPath(), path(), error);
+  if (!ok || error) {
+    fs::remove(temporaryPath(), error);
+    return false;
+  }
+  syncDirectory(exportDir_);
+  return true;
+}
+
+void TransferFile::discard() {
+  if (!file_) return;
+  std::fclose(file_);
+  file_ = nullptr;
+  std::error_code ignored;
+  fs::remove(temporaryPath(), ignored);
+}
+
+}  // namespace lug::exporters

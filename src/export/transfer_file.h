@@ -1,0 +1,53 @@
+#pragma once
+// A transfer file for a payroll system. It is written under a temporary name
+// in the export directory and renamed over its own name only when it is
+// complete, flushed to disk and closed, so that the payroll system never
+// imports a truncated file: a run that fails or dies while writing leaves the
+// previous file of that name as it was.
+#include <cstdio>
+#include <filesystem>
+#include <string>
+#include <string_view>
+
+namespace lug::exporters {
+
+class TransferFile {
+ public:
+  // `exportDir` is the transfer directory's Export subdirectory of the schema
+  // ("../Transfer/Lohn und Gehalt/Export/<SCHEMA>").
+  TransferFile(const std::filesystem::path& exportDir, std::string name);
+  // Removes the temporary file unless the file was committed.
+  ~TransferFile();
+  TransferFile(const TransferFile&) = delete;
+  TransferFile& operator=(const TransferFile&) = delete;
+
+  // Deletes the file of the same name in the former transfer directory
+  // ("../Transfer/Lohn- und Gehaltsübergabe"; a missing file is no error) and
+  // creates the temporary file. False when it cannot be created.
+  bool open();
+  // Appends UTF-8 text as Windows-1252, every line feed as CR LF.
+  void write(std::string_view text);
+  void printf(const char* format, ...) __attribute__((format(printf, 2, 3)));
+  // Flushes, syncs and closes the temporary file and renames it over the
+  // file's name. False (and the temporary file removed) when any write,
+  // the close or the rename failed.
+  bool commit();
+
+  const std::string& name() const { return name_; }
+  std::filesystem::path path() const { return exportDir_ / name_; }
+  std::filesystem::path temporaryPath() const;
+
+ private:
+  void discard();
+
+  std::filesystem::path exportDir_;
+  std::string name_;
+  std::FILE* file_ = nullptr;
+  bool failed_ = false;
+};
+
+// The transfer directory of earlier versions: the export directory lies three
+// levels below the transfer directory ("Lohn und Gehalt/Export/<SCHEMA>").
+std::filesystem::path formerTransferDir(const std::filesystem::path& exportDir);
+
+}  // namespace lug::exporters
