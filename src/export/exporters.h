@@ -3,10 +3,13 @@
 // program is an empty entry: its interface type selects it, and the run ends
 // without a transfer file.
 #include "driver/dispatch.h"
+#include "export/datev/datev.h"
 
 namespace lug::exporters {
 
-inline const Exporter loga400, paisy, loga2001, datev, asring, xxlExact, emis, schleupen, proal,
-    sap, sbs, baumann, sage, lodas, raet, paisyBr, god, topas, perman;
+inline const Exporter datev = exportDatev;
+
+inline const Exporter loga400, paisy, loga2001, asring, xxlExact, emis, schleupen, proal, sap, sbs,
+    baumann, sage, lodas, raet, paisyBr, god, topas, perman;
 
 }  // namespace lug::exporters

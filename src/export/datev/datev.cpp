@@ -1,0 +1,120 @@
+#include "export/datev/datev.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <string>
+
+#include "export/framework.h"
+
+namespace lug::exporters {
+namespace {
+
+constexpr char kPeriodRecords[] =
+    "select Zk1Abr ,Zk1Lfn ,Zk1Stz ,Zk1Bdt ,Zk1Pnr ,Zk1Zkt ,Zk1Lna ,Zk1Lgr ,Zk1Kst ,Zk1Ktr ,Zk1Krt "
+    ",Zk1Std ,Zk1Tge ,Zk1Stg ,Zk1Sts ,Zk1Rre ,Zk1Sta ,Zk1Upn  from Hor331Zk1 where Zk1Abr=:b0";
+constexpr char kInterfaceLine[] =
+    "select Lu1Gvo ,Lu1Kst ,Lu1Ktr ,Lu1Mog ,Lu1Fkt  from Hor171Lu1 where ((((Lu1Num=:b0 and "
+    "Lu1Stz=:b1) and Lu1Ztk=:b2) and Lu1Lna=:b3) and Lu1Gvo<=:b4) order by Lu1Gvo desc";
+
+constexpr char kStartLine[] = "\nDatev Lohnprogramm Akr: %s, Abrnr: %d gestartet";
+constexpr char kEndLine[] = "Datev Lohnprogramm beendet";
+constexpr char kOpenFailure[] = "Datevdatei kann nicht geoeffnet werden !";
+constexpr char kFileName[] = "datev.csv";
+constexpr char kHeaderLine[] = "%s;%s;%s\n";
+constexpr char kPayrollMonth[] = "%02d/%d";
+constexpr char kRecordLine[] = "%s;%s;%s;%s;%s;%s;%s;%s;%s;%s;%s\n";
+
+// A cost field whose flag is 0 stays empty in the file.
+constexpr CostBlanks kEmptyCosts{.kst = "", .ktr = ""};
+
+int fetchRecord(db::Cursor& records, PeriodRecord& r) {
+  r = PeriodRecord{};
+  return records.fetch({r.abr, r.lfn, r.stz, r.bdt, r.pnr, r.zkt, r.lna, r.lgr, r.kst, r.ktr, r.krt,
+                        r.minutes, r.tenths, r.stg, r.sts, r.rre, r.sta, r.upn});
+}
+
+// The cost flags of the newest interface line valid on the period's first
+// day. The lookup reads without null indicators: a null flag fails the fetch,
+// and the record keeps its cost centre and cost unit as when no line is found.
+void applyLineAtPeriodStart(RunContext& ctx, db::Cursor& line, const std::string& lug,
+                            const std::string& periodStart, PeriodRecord& record) {
+  std::string validFrom;
+  LineFlags flags;
+  line.open({lug, record.stz, record.zkt, record.lna, periodStart});
+  ctx.status = line.fetch({db::Out(validFrom).required(), db::Out(flags.kst).required(),
+                           db::Out(flags.ktr).required(), db::Out(flags.mog).required(),
+                           db::Out(flags.fkt).required()});
+  line.close();
+  if (ctx.status == db::kOk) applyCostFlags(flags, kEmptyCosts, record);
+}
+
+// "%.2f" with a decimal comma; a quantity that rounds to 0.00 is left empty.
+// The text is never cut: the file is separated by semicolons, so a number of
+// 10,000 hours or more is written whole rather than as a wrong value.
+std::string numberText(double quantity) {
+  char text[32];
+  std::snprintf(text, sizeof text, "%.2f", quantity);
+  std::string number = text;
+  if (number == "0.00") return {};
+  std::replace(number.begin(), number.end(), '.', ',');
+  return number;
+}
+
+// Day of the month of the booking date, without a leading zero.
+std::string dayText(const std::string& bookingDate) {
+  std::string day = bookingDate.size() > 8 ? bookingDate.substr(8, 2) : std::string();
+  if (!day.empty() && day[0] == '0') day.erase(0, 1);
+  return day;
+}
+
+// The period's month moved by the interface's month offset, as "mm/yyyy".
+std::string payrollMonth(const std::string& periodStart, int16_t offset) {
+  const int32_t month = shiftMonth(dateNumber(periodStart) / 100, offset);
+  char text[32];
+  std::snprintf(text, sizeof text, kPayrollMonth, month % 100, month / 100);
+  return text;
+}
+
+// One line per record with minutes or days; a month value carries its
+// quantity in the value field and no day, group, hours or days.
+void writeRecord(TransferFile& file, const PeriodRecord& r) {
+  std::string day = dayText(r.bdt);
+  if (r.minutes == 0 && r.tenths == 0) return;
+  std::string group = r.lgr, hours = numberText(hoursOf(r.minutes)),
+              days = numberText(daysOf(r.tenths)), value;
+  if (r.sta == 1) {
+    value = r.minutes != 0 ? hours : days;
+    day.clear(), group.clear(), hours.clear(), days.clear();
+  }
+  file.printf(kRecordLine, r.upn.c_str(), day.c_str(), group.c_str(), r.lna.c_str(), hours.c_str(),
+              days.c_str(), value.c_str(), "", "", r.kst.c_str(), r.ktr.c_str());
+}
+
+}  // namespace
+
+void exportDatev(RunContext& ctx) {
+  ctx.log(kStartLine, ctx.akr.c_str(), ctx.abrnr);
+  TransferFile file(ctx.exportDir, kFileName);
+  openTransferFile(ctx, file, kOpenFailure);
+  std::string periodStart;
+  readPeriodStart(ctx, periodStart);
+  InterfaceHeader header;
+  readInterfaceHeader(ctx, HeaderForm::Full, header);
+  file.printf(kHeaderLine, header.fir.c_str(), header.akr.c_str(),
+              payrollMonth(periodStart, header.mon).c_str());
+
+  PeriodRecord record;
+  db::Cursor records(ctx.db, kPeriodRecords), line(ctx.db, kInterfaceLine);
+  records.open({ctx.abrnr});
+  forEachRow(
+      ctx, [&] { return fetchRecord(records, record); },
+      [&] {
+        applyLineAtPeriodStart(ctx, line, header.lug, periodStart, record);
+        writeRecord(file, record);
+      });
+  records.close();
+  completeTransferFile(ctx, file);
+  ctx.log("%s", kEndLine);
+}
+
+}  // namespace lug::exporters
