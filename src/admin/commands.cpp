@@ -5,6 +5,7 @@
 #include <functional>
 #include <map>
 
+#include "admin/demo.h"
 #include "admin/generate.h"
 #include "db/ddl.h"
 #include "db/session.h"
@@ -19,7 +20,8 @@ const char kUsage[] =
     "       lug-admin encipher TEXT\n"
     "       lug-admin decipher HEX\n"
     "       lug-admin ini FILE KEY VALUE\n"
-    "       lug-admin generate SERVICE SCHEMA --employees N [--seed S]\n";
+    "       lug-admin generate SERVICE SCHEMA --employees N [--seed S]\n"
+    "       lug-admin demo DIR\n";
 
 int usage() {
   std::fputs(kUsage, stderr);
@@ -34,20 +36,7 @@ std::string upper(std::string s) {
 
 int init(const std::vector<std::string>& a) {
   const std::string schema = upper(a[1]);
-  int status = 0;
-  auto engine = db::connectEngine({"", "", a[0]}, status);
-  if (engine) status = engine->createSchema(schema);
-  if (status != db::kOk) {
-    std::fprintf(stderr, "lug-admin: cannot create schema %s on %s: %d\n", schema.c_str(),
-                 a[0].c_str(), status);
-    return 1;
-  }
-  auto session = db::Session::connect({"", "", a[0]}, schema, status);
-  if (session) status = db::createTables(*session, schema);
-  if (status != db::kOk) {
-    std::fprintf(stderr, "lug-admin: init of %s failed: %d\n", schema.c_str(), status);
-    return 1;
-  }
+  if (initSchema(a[0], schema) != 0) return 1;
   std::printf("schema %s ready\n", schema.c_str());
   return 0;
 }
@@ -96,6 +85,11 @@ int generate(const std::vector<std::string>& a) {
   return 0;
 }
 
+// demo DIR: a complete demo installation in DIR.
+int demo(const std::vector<std::string>& a) {
+  return createDemo(a[0]);
+}
+
 struct Command {
   size_t argCount;
   size_t maxArgCount;
@@ -103,15 +97,31 @@ struct Command {
 };
 
 const std::map<std::string, Command>& commands() {
-  static const std::map<std::string, Command> m = {{"init", {2, 2, init}},
-                                                   {"encipher", {1, 1, encipher}},
-                                                   {"decipher", {1, 1, decipher}},
-                                                   {"ini", {3, 3, ini}},
-                                                   {"generate", {4, 6, generate}}};
+  static const std::map<std::string, Command> m = {
+      {"init", {2, 2, init}}, {"encipher", {1, 1, encipher}}, {"decipher", {1, 1, decipher}},
+      {"ini", {3, 3, ini}},   {"generate", {4, 6, generate}}, {"demo", {1, 1, demo}}};
   return m;
 }
 
 }  // namespace
+
+int initSchema(const std::string& service, const std::string& schema) {
+  int status = 0;
+  auto engine = db::connectEngine({"", "", service}, status);
+  if (engine) status = engine->createSchema(schema);
+  if (status != db::kOk) {
+    std::fprintf(stderr, "lug-admin: cannot create schema %s on %s: %d\n", schema.c_str(),
+                 service.c_str(), status);
+    return 1;
+  }
+  auto session = db::Session::connect({"", "", service}, schema, status);
+  if (session) status = db::createTables(*session, schema);
+  if (status != db::kOk) {
+    std::fprintf(stderr, "lug-admin: init of %s failed: %d\n", schema.c_str(), status);
+    return 1;
+  }
+  return 0;
+}
 
 int run(const std::vector<std::string>& args) {
   if (args.empty()) return usage();

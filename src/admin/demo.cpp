@@ -1,0 +1,157 @@
+#include "admin/demo.h"
+
+#include <unistd.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <optional>
+#include <sstream>
+#include <stdexcept>
+
+#include "admin/commands.h"
+#include "admin/demo_company.h"
+#include "admin/suite_rows.h"
+#include "driver/config_file.h"
+#include "driver/production_phases.h"
+#include "driver/run.h"
+
+namespace lug::admin {
+namespace {
+
+namespace fs = std::filesystem;
+
+// The database service as horavia.ini and the command line name it, seen
+// from the working directory.
+constexpr char kService[] = "../db";
+
+struct DemoError : std::runtime_error {
+  using std::runtime_error::runtime_error;
+};
+
+// The process works in `dir` while the object lives.
+class WorkingDirectory {
+ public:
+  explicit WorkingDirectory(const fs::path& dir) : previous_(fs::current_path()) {
+    fs::current_path(dir);
+  }
+  ~WorkingDirectory() {
+    std::error_code ignored;
+    fs::current_path(previous_, ignored);
+  }
+  WorkingDirectory(const WorkingDirectory&) = delete;
+  WorkingDirectory& operator=(const WorkingDirectory&) = delete;
+
+ private:
+  fs::path previous_;
+};
+
+// The database clock stands at `now` while the object lives.
+class FixedClock {
+ public:
+  explicit FixedClock(const std::string& now) {
+    if (const char* v = std::getenv("LUG_SYSDATE")) previous_ = v;
+    setenv("LUG_SYSDATE", now.c_str(), 1);
+  }
+  ~FixedClock() {
+    if (previous_)
+      setenv("LUG_SYSDATE", previous_->c_str(), 1);
+    else
+      unsetenv("LUG_SYSDATE");
+  }
+  FixedClock(const FixedClock&) = delete;
+  FixedClock& operator=(const FixedClock&) = delete;
+
+ private:
+  std::optional<std::string> previous_;
+};
+
+void makeDirectories(const fs::path& root) {
+  std::error_code error;
+  if (fs::exists(root, error) && !fs::is_empty(root, error))
+    throw DemoError(root.string() + " is not empty");
+  for (const char* dir :
+       {"Bin", "Files", "Horavia_php/log", "db", "Transfer/Lohn- und Gehaltsübergabe"})
+    fs::create_directories(root / dir);
+}
+
+void writeCredentials(const fs::path& root) {
+  const std::string ini = (root / "Files" / "horavia.ini").string();
+  driver::writeConfigValue(ini, "LOGIN", "demo");
+  driver::writeConfigValue(ini, "PASS", "demo");
+  driver::writeConfigValue(ini, "NET8", kService);
+}
+
+void fillDatabase(const fs::path& root) {
+  const std::string service = (root / "db").string();
+  if (initSchema(service, demo::kSchema) != 0) throw DemoError("no database in " + service);
+  int status = 0;
+  auto session = db::Session::connect({"", "", service}, demo::kSchema, status);
+  if (!session) throw SuiteRowError(status);
+  demo::fillCompany(*session);
+}
+
+void writeStaffList(const fs::path& root) {
+  std::ofstream out(root / "Mitarbeiter.txt", std::ios::binary);
+  out << demo::staffList();
+  if (!out) throw DemoError("cannot write " + (root / "Mitarbeiter.txt").string());
+}
+
+// The final run of a period, as the suite starts it in the working directory,
+// on the day the period was handed over.
+void handOver(const fs::path& root, const demo::Period& p) {
+  WorkingDirectory bin(root / "Bin");
+  FixedClock clock(p.handOver);
+  auto phases = makeProductionPhases();
+  std::ostringstream console;
+  driver::RunEnvironment env{*phases, standardDispatchTable(), console};
+  const int status =
+      driver::runHandover({kService, demo::kSchema, p.akr, std::to_string(p.number), "0"}, env);
+  if (status != 1)
+    throw DemoError("hand-over of " + p.akr + " " + std::to_string(p.number) +
+                    " ended with exit status " + std::to_string(status) + " (see the run log)");
+  std::printf("  handed over        %s %d (%s)\n", p.akr.c_str(), p.number, p.month.c_str());
+}
+
+void printSummary(const fs::path& root) {
+  const std::string r = root.string();
+  std::printf(
+      "  working directory  %s/Bin\n"
+      "  configuration      %s/Files/horavia.ini (LOGIN, PASS, NET8 = %s)\n"
+      "  database           %s/db, schema %s\n"
+      "  run log            %s/Horavia_php/log/log#lug.txt\n"
+      "  staff              %s/Mitarbeiter.txt\n",
+      r.c_str(), r.c_str(), kService, r.c_str(), demo::kSchema, r.c_str(), r.c_str());
+  for (const demo::Period& p : demo::periods()) {
+    if (p.handedOver) continue;
+    std::printf("next: cd %s/Bin && LUG_SYSDATE=\"%s\" lug %s %s %s %d 0\n", r.c_str(),
+                p.handOver.c_str(), kService, demo::kSchema, p.akr.c_str(), p.number);
+    break;
+  }
+}
+
+}  // namespace
+
+int createDemo(const std::string& dir) {
+  try {
+    fs::path root = fs::absolute(dir).lexically_normal();
+    if (root.filename().empty()) root = root.parent_path();  // "DIR/"
+    makeDirectories(root);
+    writeCredentials(root);
+    fillDatabase(root);
+    writeStaffList(root);
+    std::printf("demo installation in %s\n", root.string().c_str());
+    for (const demo::Period& p : demo::periods())
+      if (p.handedOver) handOver(root, p);
+    printSummary(root);
+    return 0;
+  } catch (const SuiteRowError& e) {
+    std::fprintf(stderr, "lug-admin: demo: database status %d\n", e.status);
+  } catch (const std::exception& e) {
+    std::fprintf(stderr, "lug-admin: demo: %s\n", e.what());
+  }
+  return 1;
+}
+
+}  // namespace lug::admin

@@ -1,0 +1,14 @@
+#pragma once
+// lug-admin demo DIR: a complete demo installation. DIR gets the working
+// directory Bin, Files/horavia.ini with the enciphered credentials and the
+// database service, the run log folder, the database of a fictional company
+// (schema DEMO) and the list of its staff; the first two periods of both
+// accounting groups are handed over, the third is left for the first run.
+#include <string>
+
+namespace lug::admin {
+
+// Returns the process exit status: 0, or 1 after a message on stderr.
+int createDemo(const std::string& dir);
+
+}  // namespace lug::admin
