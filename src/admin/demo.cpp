@@ -1,7 +1,5 @@
 #include "admin/demo.h"
 
-#include <unistd.h>
-
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
