@@ -172,6 +172,21 @@ Lines daySummaries(Installation& inst) {
                     "Zk2Bzt,Zk2Unt,Zk2Rre from Hor331Zk2 order by Zk2Abr,Zk2Pnr,Zk2Bdt");
 }
 
+// Windows-1252 text as UTF-8 (the letters of the German messages).
+std::string fromWindows1252(const std::string& bytes) {
+  std::string out;
+  for (const char c : bytes) {
+    const auto b = static_cast<unsigned char>(c);
+    if (b < 0xA0) {
+      out += c;
+    } else {
+      out += static_cast<char>(0xC0 | (b >> 6));
+      out += static_cast<char>(0x80 | (b & 0x3F));
+    }
+  }
+  return out;
+}
+
 Lines logLines(const std::string& bytes) {
   Lines lines;
   size_t start = 0;
@@ -205,7 +220,7 @@ void CalcTest::usePeriod(int32_t abrnr, const std::string& von, const std::strin
 }
 
 Lines CalcTest::log() const {
-  return logLines(inst.logText());
+  return logLines(fromWindows1252(inst.logText()));
 }
 
 }  // namespace lug::calc::test

@@ -81,8 +81,10 @@ Lines periodRecords(Installation& inst);
 // Every day summary: Abr|Pnr|Bdt|Stt|Svt|Slt|Ant|Sln|Uns|Zes|Bzt|Unt|Rre.
 Lines daySummaries(Installation& inst);
 
-// The lines of a run log (Windows-1252 bytes, CR LF line ends).
-Lines logLines(const std::string& bytes);
+// Windows-1252 text as UTF-8.
+std::string fromWindows1252(const std::string& bytes);
+// The lines of a text with CR LF line ends.
+Lines logLines(const std::string& text);
 // The lines from the first starting with `first` up to the first after it
 // starting with `last`, both included.
 Lines logSection(const Lines& lines, const std::string& first, const std::string& last);
@@ -94,6 +96,7 @@ class CalcTest : public ::testing::Test {
   CalcTest();
   // Sets the period and reads the interface row of the group.
   void usePeriod(int32_t abrnr, const std::string& von, const std::string& bis);
+  // The lines of the run log, as UTF-8.
   Lines log() const;
 
   Installation inst;
