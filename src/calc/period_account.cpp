@@ -162,26 +162,15 @@ class SpanWalk {
 
   void write() {
     const InterfaceLine& line = in_.line;
-    const Booking& g = in_.group;
-    Record r{.stz = line.stz,
-             .bdt = span_.von,
-             .pnr = g.pnr,
-             .zkt = g.zkt,
-             .lna = line.lna,
-             .lgr = line.groupKey(),
-             .kst = g.kst,
-             .ktr = g.ktr,
-             .krt = g.krt,
-             .std = static_cast<double>(line.tge == 0 ? span_.minutes : 0),
-             .tge = line.tge != 0 ? span_.weight : 0,
-             .stg = g.stg,
-             .von = span_.von,
-             .bis = span_.bis,
-             .sts = line.sts,
-             .rre = line.rre,
-             .sta = 2,
-             .upn = in_.upn,
-             .inf = static_cast<int16_t>(span_.half)};
+    Record r = lineRecord(line, in_.group, in_.upn);
+    r.bdt = r.von = span_.von;
+    r.bis = span_.bis;
+    r.sta = 2;
+    r.inf = static_cast<int16_t>(span_.half);
+    if (line.tge == 0)
+      r.std = span_.minutes;
+    else
+      r.tge = span_.weight;
     ctx_.abortIfFatal(in_.followMonth ? to_.insertNextMonth(r) : to_.insert(r));
     ++written_;
   }

@@ -319,21 +319,10 @@ class PeriodRun {
 
   Record valueRecord(const Employment& row, const InterfaceLine& line, const Booking& b,
                      const std::string& bdt) const {
-    return Record{.stz = line.stz,
-                  .bdt = bdt,
-                  .pnr = b.pnr,
-                  .zkt = b.zkt,
-                  .lna = line.lna,
-                  .lgr = line.groupKey(),
-                  .kst = b.kst,
-                  .ktr = b.ktr,
-                  .krt = b.krt,
-                  .stg = b.stg,
-                  .von = booked_.von,
-                  .bis = booked_.bis,
-                  .sts = line.sts,
-                  .rre = line.rre,
-                  .upn = row.upn()};
+    Record r = lineRecord(line, b, row.upn());
+    r.bdt = bdt;
+    r.von = booked_.von, r.bis = booked_.bis;
+    return r;
   }
 
   // Minutes, or the check days of the range on lines that count them; a

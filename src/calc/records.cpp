@@ -50,6 +50,21 @@ int32_t wholeMinutes(double minutes) {
 
 }  // namespace
 
+Record lineRecord(const InterfaceLine& line, const Booking& b, const std::string& upn) {
+  return Record{.stz = line.stz,
+                .pnr = b.pnr,
+                .zkt = b.zkt,
+                .lna = line.lna,
+                .lgr = line.groupKey(),
+                .kst = b.kst,
+                .ktr = b.ktr,
+                .krt = b.krt,
+                .stg = b.stg,
+                .sts = line.sts,
+                .rre = line.rre,
+                .upn = upn};
+}
+
 int SequenceNumbers::start(db::Session& db) {
   on_ = true;
   return db.exec(kLargestNumber, {}, {last_});
@@ -65,7 +80,8 @@ void SequenceNumbers::taken(double number) {
   if (number > 0) last_ = number;
 }
 
-int PeriodRecords::insertWith(const char* statement, const Record& r) {
+int PeriodRecords::store(const Record& r, bool nextMonth) {
+  const char* statement = nextMonth ? kInsertZk1NextMonth : kInsertZk1;
   const double su1 = numbers_.candidate(r.sts);
   const int st = db_.exec(
       statement, {abr_,  lfn_,  r.stz, r.bdt, r.pnr, r.zkt, r.lna, r.lgr, r.kst, r.ktr, r.krt,
@@ -74,20 +90,13 @@ int PeriodRecords::insertWith(const char* statement, const Record& r) {
   return st;
 }
 
-int PeriodRecords::insert(const Record& r) {
-  return insertWith(kInsertZk1, r);
-}
-
-int PeriodRecords::insertNextMonth(const Record& r) {
-  return insertWith(kInsertZk1NextMonth, r);
-}
-
 int PeriodRecords::add(const Record& r) {
   return db_.exec(kAddZk1, {r.krt, r.std, r.tge, r.stg, abr_, lfn_, r.stz, r.bdt, r.pnr, r.zkt,
                             r.lna, r.lgr, r.kst, r.ktr, r.von, r.bis});
 }
 
-int WorkRecords::insertWith(const char* statement, const Record& r) {
+int WorkRecords::store(const Record& r, bool nextMonth) {
+  const char* statement = nextMonth ? kInsertZk3NextMonth : kInsertZk3;
   return db_.exec(statement, {key_,
                               abr_,
                               lfn_,
@@ -108,14 +117,6 @@ int WorkRecords::insertWith(const char* statement, const Record& r) {
                               r.sts,
                               r.upn,
                               r.inf});
-}
-
-int WorkRecords::insert(const Record& r) {
-  return insertWith(kInsertZk3, r);
-}
-
-int WorkRecords::insertNextMonth(const Record& r) {
-  return insertWith(kInsertZk3NextMonth, r);
 }
 
 int WorkRecords::add(const Record& r) {

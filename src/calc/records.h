@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <string>
 
+#include "calc/source_rows.h"
 #include "db/session.h"
 #include "driver/run_context.h"
 
@@ -31,12 +32,17 @@ struct Record {
   int16_t inf = 0;    // 1: span of half days
 };
 
+// A booking handed over under an interface line: record kind, wage type,
+// group key, status and marker of the line; account, cost assignment and
+// counter of the booking. Booking date, span, origin and values are left to
+// the caller.
+Record lineRecord(const InterfaceLine& line, const Booking& b, const std::string& upn);
+
 // Zk1Su1 of the "LOGA2" payroll type: continues from the largest number stored.
 class SequenceNumbers {
  public:
   // Reads the largest stored number and switches numbering on.
   int start(db::Session& db);
-  void stop() { on_ = false; }
   // The number a record with this status gets, 0 when it gets none.
   double candidate(int16_t sts) const;
   // Called once the record with that number is stored.
@@ -53,12 +59,15 @@ class RecordWriter {
   virtual ~RecordWriter() = default;
   virtual Table table() const = 0;
   // Inserts the record; the status -1 tells that its key is stored already.
-  virtual int insert(const Record& r) = 0;
+  int insert(const Record& r) { return store(r, false); }
   // The same with the booking date one month after r.bdt (follow months).
-  virtual int insertNextMonth(const Record& r) = 0;
+  int insertNextMonth(const Record& r) { return store(r, true); }
   // Adds minutes, days and counter to the stored record of r's key and
   // replaces its cost type.
   virtual int add(const Record& r) = 0;
+
+ protected:
+  virtual int store(const Record& r, bool nextMonth) = 0;
 };
 
 // Hor331Zk1 under a period and run number.
@@ -67,12 +76,10 @@ class PeriodRecords : public RecordWriter {
   PeriodRecords(db::Session& db, int32_t abr, int16_t lfn, SequenceNumbers& numbers)
       : db_(db), abr_(abr), lfn_(lfn), numbers_(numbers) {}
   Table table() const override { return Table::PeriodRecords; }
-  int insert(const Record& r) override;
-  int insertNextMonth(const Record& r) override;
   int add(const Record& r) override;
 
  private:
-  int insertWith(const char* statement, const Record& r);
+  int store(const Record& r, bool nextMonth) override;
   db::Session& db_;
   int32_t abr_;
   int16_t lfn_;
@@ -85,12 +92,10 @@ class WorkRecords : public RecordWriter {
   WorkRecords(db::Session& db, std::string key, int32_t abr, int16_t lfn)
       : db_(db), key_(std::move(key)), abr_(abr), lfn_(lfn) {}
   Table table() const override { return Table::WorkTable; }
-  int insert(const Record& r) override;
-  int insertNextMonth(const Record& r) override;
   int add(const Record& r) override;
 
  private:
-  int insertWith(const char* statement, const Record& r);
+  int store(const Record& r, bool nextMonth) override;
   db::Session& db_;
   std::string key_;
   int32_t abr_;
