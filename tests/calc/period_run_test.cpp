@@ -11,7 +11,7 @@ namespace {
 
 class PeriodRunTest : public CalcTest {
  protected:
-  explicit PeriodRunTest(const GroupSpec& group = {}) {
+  explicit PeriodRunTest(const GroupData& group = {}) {
     addGroup(inst, group);
     usePeriod(1, "2024.01.01", "2024.01.31");
   }
@@ -43,21 +43,6 @@ class PeriodRunTest : public CalcTest {
   Span own;
 };
 
-TEST_F(PeriodRunTest, MonthValuesWithEmptyCostColumnsAreAddedIntoOneRecord) {
-  addLine(inst, {.ztk = "NORM", .lna = "1000"});
-  hire("4711");
-  addBooking(inst, {.dtm = "2024.01.31", .zkt = "NORM", .std = 600, .stg = 1, .ztr = 3});
-  addBooking(inst, {.dtm = "2024.01.15", .zkt = "NORM", .std = 30, .stg = 1, .ztr = 3});
-  addBooking(inst, {.dtm = "2024.01.15", .zkt = "NORM", .std = 99, .ztr = 1});  // a day value
-  addBooking(inst, {.dtm = "2024.02.01", .zkt = "NORM", .std = 7, .ztr = 3});
-  run();
-  EXPECT_EQ(periodRecords(inst),
-            (Lines{"1|0|LA|2024.01.01|4711|NORM|1000|     ||||630|0|2|2024.01.01|2024.01.31|0|1|1|"
-                   "4711|0|0"}));
-  EXPECT_EQ(log(), (Lines{"AbrNum: 1, Von: 2024.01.01  bis: 2024.01.31", "Alle PersNr verarbeiten",
-                          "", "Pnr: 4711", "PersNr-Lesen Status: 1403"}));
-}
-
 TEST_F(PeriodRunTest, NewestOfTwoLinesForOneAccountAndWageTypeWins) {
   addLine(inst, {.ztk = "NORM", .lna = "1000", .lgr = "OLD", .gvo = "2020.01.01"});
   addLine(inst, {.ztk = "NORM", .lna = "1000", .lgr = "NEW", .gvo = "2023.06.01"});
@@ -68,24 +53,6 @@ TEST_F(PeriodRunTest, NewestOfTwoLinesForOneAccountAndWageTypeWins) {
   EXPECT_EQ(joinedRows(inst, "select Zk1Lna,Zk1Lgr from Hor331Zk1"), (Lines{"1000|NEW"}));
   EXPECT_EQ(employeeLines(),
             (Lines{"Pnr: 4711", "Warnung Mehrfache Zuordnung: Zkt: NORM -> Lna: 1000",
-                   "PersNr-Lesen Status: 1403"}));
-}
-
-TEST_F(PeriodRunTest, CheckDayLinesHandOverDaysInsteadOfMinutes) {
-  addLine(inst, {.ztk = "KRANK", .lna = "2100", .tge = 1, .sol = 1});
-  addLine(inst, {.ztk = "LEER", .lna = "2200"});
-  hire("4711");
-  addDays(inst, "4711", "2024.01.01", "2024.01.31");
-  addBooking(inst, {.dtm = "2024.01.31", .zkt = "KRANK", .std = 960, .ztr = 3});
-  addBooking(inst, {.dtm = "2024.01.31", .zkt = "LEER", .std = 0, .ztr = 3});
-  for (const char* day : {"2024.01.05", "2024.01.06", "2024.01.08"}) {
-    addBooking(inst, {.dtm = day, .zkt = "KRANK", .std = 480});
-    addAttendance(inst, "4711", day, "K");
-  }
-  run();
-  EXPECT_EQ(values(), (Lines{"4711|KRANK|2024.01.01|0|20"}));
-  EXPECT_EQ(employeeLines(),
-            (Lines{"Pnr: 4711", "PNR: 4711, Prueftage: 20, M-Konto: KRANK,Kst-Stelle: , Kst-Art: ",
                    "PersNr-Lesen Status: 1403"}));
 }
 
@@ -121,22 +88,6 @@ TEST_F(LastDayTest, BookingDateIsThePeriodsLastDay) {
   addBooking(inst, {.dtm = "2024.01.15", .zkt = "NORM", .std = 60, .ztr = 3});
   run();
   EXPECT_EQ(values(), (Lines{"4711|NORM|2024.01.31|60|0", "4711|RUL|2024.01.31|0|0"}));
-}
-
-TEST_F(PeriodRunTest, TwoEmploymentRowsShareOneSummaryAndTheAccountsOfTheNewest) {
-  addLine(inst, {.ztk = "NORM", .lna = "1000"});
-  addLine(inst, {.ztk = "GLT", .lna = "8000", .lgr = "GLT"});
-  addEmployee(inst, "4711", "A1", "2023.01.01", "2024.01.21", "L-OLD");
-  addEmployee(inst, "4711", "A1", "2024.01.22", "", "L-NEW");
-  addCost(inst, "4711", "K1", "T1", "01");
-  addBooking(inst, {.dtm = "2024.01.31", .zkt = "NORM", .std = 60, .ztr = 3});
-  run();
-  EXPECT_EQ(joinedRows(inst, "select Zk1Zkt,Zk1Upn,Zk1Kst from Hor331Zk1 order by 1"),
-            (Lines{"GLT|L-NEW|K1", "NORM|L-NEW|"}));
-  EXPECT_EQ(daySummaries(inst), (Lines{"1|4711|2024.01.01|30|30|0|0|0|0|0|0|0|0"}));
-  EXPECT_EQ(employeeLines(), (Lines{"Pnr: 4711   PersNr-LuG verwenden: L-NEW",
-                                    "Pnr: 4711   PersNr-LuG verwenden: L-OLD",
-                                    "  - keine Daten ermittelt", "PersNr-Lesen Status: 1403"}));
 }
 
 TEST_F(PeriodRunTest, GroupsWithoutEmployeesLinesOrBookings) {
@@ -221,73 +172,6 @@ TEST_F(PeriodRunTest, PayrollNumberRuleSkipsEmployeesWithout) {
                    "PersNr-Lesen Status: 1403"}));
 }
 
-TEST_F(PeriodRunTest, FilterRecomputesOnlyTheFilteredEmployee) {
-  addLine(inst, {.ztk = "NORM", .lna = "1000"});
-  for (const char* pnr : {"1", "2"}) {
-    hire(pnr);
-    addBooking(inst, {.pnr = pnr, .dtm = "2024.01.31", .zkt = "NORM", .std = 60, .ztr = 3});
-  }
-  run();
-  inst.db().exec("update Hor331Zkb set ZkbStd=90");
-  std::filesystem::remove(inst.logPath());
-  ctx.pnrFilter = "2";
-  run();
-  EXPECT_EQ(values(), (Lines{"1|NORM|2024.01.01|60|0", "2|NORM|2024.01.01|90|0"}));
-  EXPECT_EQ(daySummaries(inst).size(), 2u);
-  EXPECT_EQ(employeeLines(), (Lines{"Pnr: 2", "PersNr-Lesen Status: 1403"}));
-}
-
-TEST_F(PeriodRunTest, InterimRunsHandOverPeriodAccountsOnlyAndKeepOtherRuns) {
-  addLine(inst, {.ztk = "NORM", .lna = "1000"});
-  addLine(inst, {.ztk = "GLZ", .lna = "3000", .ztr = 1});
-  addEmployee(inst, "4711");
-  addBooking(inst, {.dtm = "2024.01.31", .zkt = "NORM", .std = 60, .ztr = 3});
-  addBooking(inst, {.dtm = "2024.01.08", .zkt = "GLZ", .std = 120});
-  inst.insert("Hor331Zk1", {{"Zk1Abr", 1}, {"Zk1Lfn", 0}, {"Zk1Pnr", "9"}, {"Zk1Std", 1.0}});
-  inst.insert("Hor331Zk1", {{"Zk1Abr", 1}, {"Zk1Lfn", 1}, {"Zk1Pnr", "9"}, {"Zk1Std", 2.0}});
-  inst.insert("Hor331Zk2", {{"Zk2Abr", 1}, {"Zk2Pnr", "9"}, {"Zk2Rre", 0}});
-  interim(2, 1);
-  run();
-  EXPECT_EQ(joinedRows(inst, "select Zk1Lfn,Zk1Pnr,Zk1Zkt,Zk1Std from Hor331Zk1 order by 1,2"),
-            (Lines{"0|9||1", "1|9||2"}));
-  EXPECT_EQ(joinedRows(inst, "select Zk3Key,Zk3Abr,Zk3Lfn,Zk3Zkt,Zk3Std from Hor331Zk3"),
-            (Lines{"05.02.2024 08:00:00|1|2|GLZ|120"}));
-  EXPECT_EQ(daySummaries(inst), (Lines{"1|4711|2024.01.01|0|0|0|0|0|0|0|0|0|0"}));
-}
-
-TEST_F(PeriodRunTest, FirstInterimRunWritesPeriodAccountsAsPeriodRecords) {
-  addLine(inst, {.ztk = "GLZ", .lna = "3000", .svk = 1, .ztr = 1});
-  addEmployee(inst, "4711");
-  addBooking(inst, {.dtm = "2024.01.08", .zkt = "GLZ", .std = 120});
-  interim(1, 0);
-  run();
-  EXPECT_EQ(joinedRows(inst, "select Zk1Lfn,Zk1Zkt,Zk1Std,Zk1Sta from Hor331Zk1"),
-            (Lines{"1|GLZ|120|2"}));
-  EXPECT_EQ(daySummaries(inst), (Lines{"1|4711|2024.01.01|0|-1|0|0|0|0|0|0|0|0"}));
-}
-
-class TopasRunTest : public PeriodRunTest {
- protected:
-  TopasRunTest() : PeriodRunTest({.lgp = "TOPAS"}) {}
-};
-
-TEST_F(TopasRunTest, PartialRunHandsOverEveryLineFromDayValues) {
-  addLine(inst, {.ztk = "NORM", .lna = "1000"});
-  addLine(inst, {.ztk = "GLZ", .lna = "3000", .ztr = 1});
-  addEmployee(inst, "4711");
-  addBooking(inst, {.dtm = "2024.01.31", .zkt = "NORM", .std = 999, .ztr = 3});
-  addBooking(inst, {.dtm = "2024.01.08", .zkt = "NORM", .std = 60});
-  addBooking(inst, {.dtm = "2024.01.09", .zkt = "NORM", .std = 30});
-  addBooking(inst, {.dtm = "2024.01.08", .zkt = "GLZ", .std = 120});
-  interim(2, 1);
-  ctx.abrBis = "2024.01.14";
-  run();
-  EXPECT_EQ(joinedRows(inst,
-                       "select Zk1Lfn,Zk1Zkt,Zk1Std,Zk1Sta,Zk1Von,Zk1Bis from Hor331Zk1 "
-                       "order by 2"),
-            (Lines{"2|GLZ|120|2|2024.01.08|2024.01.08", "2|NORM|90|1|2024.01.01|2024.01.14"}));
-}
-
 TEST_F(PeriodRunTest, FollowMonthHandsOverEarlierBookingsUnderTheRunsPeriod) {
   addLine(inst, {.ztk = "NORM", .lna = "1000"});
   addLine(inst, {.ztk = "UEB", .lna = "1100", .flg = 1});
@@ -313,22 +197,6 @@ TEST_F(PeriodRunTest, FollowMonthHandsOverEarlierBookingsUnderTheRunsPeriod) {
   EXPECT_EQ(daySummaries(inst).size(), 1u);
   EXPECT_EQ(logSection(log(), "AbrNum: 1", "PersNr-Lesen").front(),
             "AbrNum: 1, Von: 2024.01.01  bis: 2024.01.31");
-}
-
-TEST_F(PeriodRunTest, FollowMonthPassesOverEmployeesWhoLeftForAnotherGroup) {
-  addGroup(inst, {.akr = "B1", .lug = "L2", .kinds = {}});
-  addLine(inst, {.ztk = "UEB", .lna = "1100", .flg = 1});
-  addEmployee(inst, "4711", "A1", "2020.01.01", "2024.01.20");
-  addEmployee(inst, "4711", "B1", "2024.01.21");
-  addBooking(inst, {.dtm = "2024.01.31", .zkt = "UEB", .std = 10, .ztr = 3});
-  usePeriod(2, "2024.02.01", "2024.02.29");
-  run();
-  followMonth(1, 1, "2024.01.01", "2024.01.31");
-  EXPECT_TRUE(periodRecords(inst).empty());
-  EXPECT_EQ(logSection(log(), "AbrNum: 1", "PersNr-Lesen"),
-            (Lines{"AbrNum: 1, Von: 2024.01.01  bis: 2024.01.31", "Alle PersNr verarbeiten", "",
-                   "Pnr: 4711", "Pnr : 4711 in anderen AbrKreis gewechselt ->nicht berechnen",
-                   "PersNr-Lesen Status: 1403"}));
 }
 
 TEST_F(PeriodRunTest, FollowMonthOfLateEntries) {

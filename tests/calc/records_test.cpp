@@ -67,13 +67,13 @@ TEST_F(RecordsTest, Loga2NumbersContinueFromTheLargestStoredOnlyForRecordsWithSt
   PeriodRecords now{inst.db(), 1, 0, run};
   ASSERT_EQ(run.start(inst.db()), 0);
   Record a = monthValue("01", 1), b = monthValue("01", 2), noStatus = monthValue("01", 3);
-  b.zkt = "UEB", noStatus.zkt = "SPEC", noStatus.sts = 0;
+  b.zkt = "UEB", noStatus.zkt = "SKEY", noStatus.sts = 0;
   ASSERT_EQ(now.insert(a), 0);
   ASSERT_EQ(now.insert(a), db::kDupKey);  // a duplicate takes no number
   ASSERT_EQ(now.insert(noStatus), 0);
   ASSERT_EQ(now.insert(b), 0);
   EXPECT_EQ(joinedRows(inst, "select Zk1Zkt,Zk1Su1 from Hor331Zk1 where Zk1Abr=1 order by 2,1"),
-            (Lines{"SPEC|0", "NORM|42", "UEB|43"}));
+            (Lines{"SKEY|0", "NORM|42", "UEB|43"}));
 }
 
 TEST(SequenceNumbers, RestartAtOneBeforeTheLimitAndAreOffByDefault) {

@@ -19,7 +19,7 @@ Cell textOrNull(const std::string& s) {
 
 }  // namespace
 
-void addGroup(Installation& inst, const GroupSpec& g) {
+void addGroup(Installation& inst, const GroupData& g) {
   inst.insert("O1001AbrKreis", {{"AkrNum", g.akr}, {"AkrLug", g.lug}, {"AkrRrm", 0}});
   inst.insert("Hor171Lug",
               {{"LugLug", g.lug}, {"LugLgp", g.lgp}, {"LugDtm", g.dtm}, {"LugPnr", g.payrollOnly}});
@@ -36,7 +36,7 @@ void addPeriod(Installation& inst, const std::string& akr, int nr, const std::st
               {{"AbrAkr", akr}, {"AbrNum", nr}, {"AbrVon", von}, {"AbrBis", bis}, {"AbrSts", 0}});
 }
 
-void addLine(Installation& inst, const LineSpec& l) {
+void addLine(Installation& inst, const LineData& l) {
   inst.insert("Hor171Lu1", {{"Lu1Num", l.lug},
                             {"Lu1Stz", l.stz},
                             {"Lu1Ztk", l.ztk},
@@ -78,7 +78,7 @@ void addCost(Installation& inst, const std::string& pnr, const std::string& kst,
                             {"ZuoGvo", "2020.01.01"}});
 }
 
-void addBooking(Installation& inst, const BookingSpec& b) {
+void addBooking(Installation& inst, const BookingData& b) {
   inst.insert("Hor331Zkb", {{"ZkbPnr", b.pnr},
                             {"ZkbZtr", b.ztr},
                             {"ZkbDtm", b.dtm},
@@ -99,7 +99,7 @@ void addDays(Installation& inst, const std::string& pnr, const std::string& von,
     addDay(inst, {.pnr = pnr, .dtm = day, .sol = isWeekend(day) ? 0 : sol, .unb = unb});
 }
 
-void addDay(Installation& inst, const DaySpec& d) {
+void addDay(Installation& inst, const DayData& d) {
   inst.insert("Hor320Tgb", {{"TgbPnr", d.pnr},
                             {"TgbDtm", d.dtm},
                             {"TgbZtr", d.ztr},

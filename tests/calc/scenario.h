@@ -20,23 +20,23 @@ using Lines = std::vector<std::string>;
 
 // Accounting group A1 with interface L1 of the given payroll type and its
 // record kind "LA"; periods 1 to 3 are January to March 2024.
-struct GroupSpec {
+struct GroupData {
   std::string akr = "A1", lug = "L1", lgp = "DATEV";
   int dtm = 0;          // 2: booking date is the period's last day
   int payrollOnly = 0;  // LugPnr
   std::vector<std::string> kinds = {"LA"};
 };
-void addGroup(Installation& inst, const GroupSpec& g = {});
+void addGroup(Installation& inst, const GroupData& g = {});
 void addPeriod(Installation& inst, const std::string& akr, int nr, const std::string& von,
                const std::string& bis);
 
-struct LineSpec {
+struct LineData {
   std::string stz = "LA", ztk{}, lna{}, lgr{};
   std::string gvo = "2020.01.01", gbi{};
   int rre = 1, tgw = 0, tge = 0, sol = 0, svk = 0, flg = 0, sts = 0, fkt = 0, ztr = 0, art = 0;
   std::string lug = "L1";
 };
-void addLine(Installation& inst, const LineSpec& l);
+void addLine(Installation& inst, const LineData& l);
 
 void addEmployee(Installation& inst, const std::string& pnr, const std::string& akr = "A1",
                  const std::string& gvo = "2020.01.01", const std::string& gbi = "",
@@ -44,24 +44,24 @@ void addEmployee(Installation& inst, const std::string& pnr, const std::string& 
 void addCost(Installation& inst, const std::string& pnr, const std::string& kst,
              const std::string& ktr, const std::string& krt);
 
-struct BookingSpec {
+struct BookingData {
   std::string pnr = "4711", dtm{}, zkt{};
   int std = 0, tge = 0, stg = 0, ztr = 1;
   std::string kst{}, ktr{}, krt{};
 };
-void addBooking(Installation& inst, const BookingSpec& b);
+void addBooking(Installation& inst, const BookingData& b);
 
 // Day records (TgbZtr 1) from `von` to `bis`: `sol` minutes target on
 // working days (Monday to Friday), 0 on weekends; `unb` unpaid minutes.
 void addDays(Installation& inst, const std::string& pnr, const std::string& von,
              const std::string& bis, int sol = 480, int unb = 0);
-struct DaySpec {
+struct DayData {
   std::string pnr = "4711", dtm{};
   int ztr = 1, sol = 0, unb = 0;
   double max = 0;
   int sa1 = 0, vt1 = 0, sa2 = 0, vt2 = 0, sa3 = 0, vt3 = 0, vt5 = 0;
 };
-void addDay(Installation& inst, const DaySpec& d);
+void addDay(Installation& inst, const DayData& d);
 
 // Attendance record with day codes (whole day, first and second half).
 void addAttendance(Installation& inst, const std::string& pnr, const std::string& day,

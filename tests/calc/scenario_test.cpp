@@ -51,6 +51,7 @@ class FinalRunScenario : public ScenarioTest {
     addLine(inst, {.ztk = "URL", .lna = "2000", .lgr = "U", .tgw = 1});
     addLine(inst, {.ztk = "GLZ", .lna = "3000", .sts = 7, .ztr = 1});
     addLine(inst, {.ztk = "KRANK", .lna = "2100", .tge = 1, .sol = 1, .svk = 1});
+    addLine(inst, {.ztk = "LEER", .lna = "2200"});
     addLine(inst, {.ztk = "UEB", .lna = "1100", .flg = 1});
     addLine(inst, {.ztk = "UEB", .lna = "1199", .flg = 1, .lug = "L2"});
     addLine(inst, {.ztk = "UNB", .lna = "9000", .rre = 1, .sts = 112});
@@ -82,6 +83,7 @@ class FinalRunScenario : public ScenarioTest {
       addBooking(inst, {.pnr = "1001", .dtm = day, .zkt = "GLZ", .std = 30, .kst = "K100"});
     addAttendance(inst, "1001", "2024.02.07", "", "UH");
     addBooking(inst, {.pnr = "1001", .dtm = "2024.02.29", .zkt = "KRANK", .std = 1440, .ztr = 3});
+    addBooking(inst, {.pnr = "1001", .dtm = "2024.02.29", .zkt = "LEER", .ztr = 3});  // nothing
     for (const char* day : {"2024.02.19", "2024.02.20", "2024.02.24"}) {
       addBooking(inst, {.pnr = "1001", .dtm = day, .zkt = "KRANK", .std = 480});
       addAttendance(inst, "1001", day, "KR");
