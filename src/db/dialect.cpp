@@ -144,8 +144,13 @@ class Renderer {
       }
     }
     std::string out;
+    bool assigning = false;  // in the set list of an update, "=" assigns
     for (size_t k = 0; k < items.size(); ++k) {
-      if (k + 2 < items.size() && items[k].isExpr && !items[k + 1].isExpr &&
+      if (!items[k].isExpr) {
+        const std::string word = lowerAscii(trimmed(items[k].text));
+        if (word == "set" || word == "where") assigning = word == "set";
+      }
+      if (!assigning && k + 2 < items.size() && items[k].isExpr && !items[k + 1].isExpr &&
           trimmed(items[k + 1].text) == "=" && items[k + 2].isExpr &&
           nullSafe(items[k].expr, items[k + 2].expr)) {
         out += " coalesce(" + bare(items[k].expr.text) + ",'')=coalesce(" +

@@ -74,6 +74,14 @@ TEST(Dialect, KeyAndCostColumnsCompareEmptyAsEqual) {
   EXPECT_SQL(other.text, "select x from Hor171Lu1 where Lu1Num=?1");
 }
 
+TEST(Dialect, AssignmentToAKeyOrCostColumnStaysAnAssignment) {
+  auto t = sqlite(
+      "update Hor331Zk1  set Zk1Krt=:b0,Zk1Std=(Zk1Std+:b1) where (Zk1Abr=:b2 and Zk1Kst=:b3)");
+  EXPECT_SQL(t.text,
+             "update Hor331Zk1 set Zk1Krt=?1,Zk1Std=(Zk1Std+?2) where (Zk1Abr=?3 and "
+             "coalesce(Zk1Kst,'')=coalesce(?4,''))");
+}
+
 TEST(Dialect, StatementKinds) {
   EXPECT_EQ(sqlite("ALTER SESSION SET CURRENT_SCHEMA=ABC").schemaName, "ABC");
   EXPECT_EQ(sqlite("ALTER SESSION SET CURRENT_SCHEMA=AB;drop").schemaName, "");

@@ -1,0 +1,194 @@
+#include "calc/period_account.h"
+
+#include "calc/day_counts.h"
+
+namespace lug::calc {
+namespace {
+
+constexpr char kDayCursor[] =
+    "select ZkbPnr ,ZkbZtr ,ZkbDtm ,ZkbKst ,ZkbKtr ,ZkbKrt ,ZkbZkt ,ZkbStd ,ZkbTge ,ZkbStg ,ZkbSta "
+    ",ZkbDat  from Hor331Zkb where (((((ZkbPnr=:b0 and ZkbZkt=:b1) and ZkbZtr=1) and ZkbDtm>=:b2) "
+    "and ZkbDtm<=:b3) and (ZkbStd>0 or :b4<>0)) order by ZkbDtm";
+constexpr char kNextCalendarDay[] =
+    "select (BakDtm+1) into :b0  from HORSYSTEM.Hor133Bak where BakDtm=:b1";
+constexpr char kLastTargetDayBefore[] =
+    "select max(TgbDtm) into :b0  from Hor320Tgb where (((TgbPnr=:b1 and TgbZtr=1) and TgbSol>0) "
+    "and TgbDtm<:b2)";
+constexpr char kFirstTargetDayAfter[] =
+    "select min(TgbDtm) into :b0  from Hor320Tgb where (((TgbPnr=:b1 and TgbZtr=1) and TgbSol>0) "
+    "and TgbDtm>:b2)";
+constexpr char kAccountsOfDay[] =
+    "select ZkbZkt  from Hor331Zkb where ((ZkbPnr=:b0 and ZkbZtr=1) and ZkbDtm=:b1)";
+
+constexpr char kOpenFailedPeriodRecords[] = "Fehler 'SQLCurOpen_zeitraumkonto' (1): %d";
+constexpr char kOpenFailedWorkTable[] = "Fehler 'SQLCurOpen_zeitraumkonto' (2): %d";
+
+struct Day {
+  std::string date;
+  int32_t minutes = 0;
+  int32_t weight = 0;
+  bool half = false;
+};
+
+struct OpenSpan {
+  std::string von, bis, walked;  // first, last and last calendar day reached
+  int32_t minutes = 0;
+  int32_t weight = 0;
+  bool half = false;
+};
+
+class SpanWalk {
+ public:
+  SpanWalk(RunContext& ctx, const PeriodAccountInput& in, RecordWriter& to, double& checkDays)
+      : ctx_(ctx), in_(in), to_(to), checkDays_(checkDays), days_(ctx.db, kDayCursor) {}
+
+  int run() {
+    open();
+    Day day;
+    if (nextDay(day)) {
+      start(day);
+      while (nextDay(day) && follow(day)) {
+      }
+      if (ctx_.topas) stretchToPeriodEdges();
+      write();
+    }
+    days_.close();
+    return written_;
+  }
+
+ private:
+  void open() {
+    const int st =
+        days_.open({in_.group.pnr, in_.group.zkt, in_.period.von, in_.period.bis, in_.line.ztr});
+    if (st == db::kOk) return;
+    const bool periodRecords = to_.table() == RecordWriter::Table::PeriodRecords;
+    ctx_.fail(st, periodRecords ? kOpenFailedPeriodRecords : kOpenFailedWorkTable, st);
+  }
+
+  bool nextDay(Day& day) {
+    Booking b;
+    const int st = fetchDay(days_, b);
+    ctx_.abortIfFatal(st);
+    if (st != db::kOk) return false;
+    DayCodes codes;
+    day.date = b.dtm;
+    day.minutes = b.std;
+    day.half = readDayCodes(ctx_, b.pnr, b.dtm, codes) == db::kOk && codes.halfDay();
+    day.weight = day.half ? kHalfDay : kWholeDay;
+    if (in_.line.svk != 0) checkDays_ += day.weight;
+    int32_t sol = 0;
+    if (in_.line.sol != 0 && readDayTarget(ctx_, b.pnr, b.dtm, sol) == db::kOk && sol == 0)
+      day.minutes = 0, day.weight = 0;
+    return true;
+  }
+
+  void start(const Day& day) {
+    span_ = {day.date, day.date, day.date, day.minutes, day.weight, day.half};
+  }
+
+  // Takes the next booked day into the open span or closes the span before
+  // it. Returns false when the calendar ends.
+  bool follow(const Day& day) {
+    if (day.half != span_.half) {
+      write();
+      start(day);
+      return true;
+    }
+    span_.minutes += day.minutes;
+    span_.weight += day.weight;
+    return walkTo(day);
+  }
+
+  // Walks the calendar from the last day reached to the booked day. A day
+  // in between ends the span, except under "TOPAS" a day without target. The
+  // same day booked twice stays in the open span.
+  bool walkTo(const Day& day) {
+    for (;;) {
+      std::string next;
+      const int st = ctx_.db.exec(kNextCalendarDay, {span_.walked}, {next});
+      ctx_.abortIfFatal(st);
+      if (st != db::kOk) return false;
+      if (next >= day.date) {
+        if (next == day.date) span_.bis = span_.walked = day.date;
+        return true;
+      }
+      span_.walked = next;
+      if (ctx_.topas && !isTargetDay(next)) continue;
+      span_.minutes -= day.minutes;
+      span_.weight -= day.weight;
+      write();
+      start(day);
+      return true;
+    }
+  }
+
+  bool isTargetDay(const std::string& date) {
+    int32_t sol = 0;
+    return readDayTarget(ctx_, in_.group.pnr, date, sol) == db::kOk && sol != 0;
+  }
+
+  // Under "TOPAS" a span that reaches the last target day before the period's
+  // start (or the first after its end) booked on the same account is
+  // stretched to the period's edge.
+  void stretchToPeriodEdges() {
+    const Span& period = in_.period;
+    if (span_.von > period.von) {
+      const std::string day = nearestTargetDay(kLastTargetDayBefore, span_.von);
+      if (!day.empty() && day < period.von && firstAccountBooked(day) == in_.group.zkt)
+        span_.von = period.von;
+    }
+    if (span_.bis < period.bis) {
+      const std::string day = nearestTargetDay(kFirstTargetDayAfter, span_.bis);
+      if (!day.empty() && day > period.bis && firstAccountBooked(day) == in_.group.zkt)
+        span_.bis = period.bis;
+    }
+  }
+
+  std::string nearestTargetDay(const char* statement, const std::string& from) {
+    std::string day;
+    const int st = ctx_.db.exec(statement, {in_.group.pnr, from}, {day});
+    ctx_.abortIfFatal(st);
+    return st == db::kOk ? day : std::string();
+  }
+
+  std::string firstAccountBooked(const std::string& day) {
+    db::Cursor accounts(ctx_.db, kAccountsOfDay);
+    openCursor(ctx_, accounts, {in_.group.pnr, day});
+    std::string account;
+    ctx_.abortIfFatal(accounts.fetch({account}));
+    accounts.close();
+    return account;
+  }
+
+  void write() {
+    const InterfaceLine& line = in_.line;
+    Record r = lineRecord(line, in_.group, in_.upn);
+    r.bdt = r.von = span_.von;
+    r.bis = span_.bis;
+    r.sta = 2;
+    r.inf = static_cast<int16_t>(span_.half);
+    if (line.tge == 0)
+      r.std = span_.minutes;
+    else
+      r.tge = span_.weight;
+    ctx_.abortIfFatal(in_.followMonth ? to_.insertNextMonth(r) : to_.insert(r));
+    ++written_;
+  }
+
+  RunContext& ctx_;
+  const PeriodAccountInput& in_;
+  RecordWriter& to_;
+  double& checkDays_;
+  db::Cursor days_;
+  OpenSpan span_;
+  int written_ = 0;
+};
+
+}  // namespace
+
+int periodAccount(RunContext& ctx, const PeriodAccountInput& in, RecordWriter& to,
+                  double& checkDays) {
+  return SpanWalk(ctx, in, to, checkDays).run();
+}
+
+}  // namespace lug::calc

@@ -1,0 +1,372 @@
+#include "calc/period_run.h"
+
+#include <vector>
+
+#include "calc/day_counts.h"
+#include "calc/day_summary.h"
+#include "calc/period_account.h"
+#include "calc/records.h"
+#include "calc/site_values.h"
+#include "calc/special_keys.h"
+#include "driver/interface_row.h"
+
+namespace lug::calc {
+namespace {
+
+constexpr char kDeleteRecords[] = "delete  from Hor331Zk1  where (Zk1Abr=:b0 and Zk1Lfn=:b1)";
+constexpr char kDeleteEmployeeRecords[] =
+    "delete  from Hor331Zk1  where ((Zk1Abr=:b0 and Zk1Lfn=:b1) and Zk1Pnr=:b2)";
+constexpr char kDeleteSummaries[] = "delete  from Hor331Zk2  where Zk2Abr=:b0";
+constexpr char kDeleteEmployeeSummaries[] =
+    "delete  from Hor331Zk2  where (Zk2Abr=:b0 and Zk2Pnr=:b1)";
+constexpr char kRecordKinds[] =
+    "select Lg1Stz ,Lg1Stt ,Lg1Svt ,Lg1Zes  from Hor170Lg1 where Lg1Num=:b0";
+constexpr char kEmployments[] =
+    "select trim(BsvPnr) ,trim(BsvAkr) ,trim(BsvGvo) ,trim(BsvGbi) ,trim(BsvLug) ,trim(BsvSfr)  "
+    "from Hor310Bsv where ((BsvAkr=:b0 and BsvGvo<=:b1) and (BsvGbi is null  or BsvGbi>=:b2)) "
+    "order by BsvPnr,BsvGvo desc";
+constexpr char kPayrollEmployments[] =
+    "select trim(BsvPnr) ,trim(BsvAkr) ,trim(BsvGvo) ,trim(BsvGbi) ,trim(BsvLug) ,trim(BsvSfr)  "
+    "from Hor310Bsv where ((((BsvAkr=:b0 and  not BsvLug is null ) and BsvLug>'0') and "
+    "BsvGvo<=:b1) and (BsvGbi is null  or BsvGbi>=:b2)) order by BsvPnr,BsvGvo desc";
+constexpr char kGroupInSpan[] =
+    "select BsvAkr into :b0:b1  from HOR310BSV where ((BsvPnr=:b2 and "
+    "BsvGvo<=TO_DATE(:b3,'yyyy.mm.dd')) and (BsvGbi>=TO_DATE(:b4,'yyyy.mm.dd') or BsvGbi is null "
+    "))";
+constexpr char kLines[] =
+    "select Lu1Num ,Lu1Stz ,Lu1Ztk ,Lu1Lna ,Lu1Lgr ,Lu1Gvo ,Lu1Gbi ,Lu1Rre ,Lu1Tgw ,Lu1Kst ,Lu1Ktr "
+    ",Lu1Krt ,Lu1Tge ,Lu1Sol ,Lu1Svk ,Lu1Flg ,Lu1Lfn ,Lu1Sts ,Lu1Fkt ,Lu1Ztr ,Lu1Mog ,Lu1Sta  from "
+    "Hor171Lu1 where (((Lu1Num=:b0 and Lu1Stz=:b1) and Lu1Gvo<=:b2) and (Lu1Gbi is null  or "
+    "Lu1Gbi>=:b3)) order by Lu1Ztk,Lu1Lna,Lu1Gvo desc";
+constexpr char kMonthValues[] =
+    "select ZkbPnr ,ZkbZtr ,ZkbKst ,ZkbKtr ,ZkbKrt ,ZkbZkt ,ZkbStd ,ZkbTge ,ZkbStg ,ZkbSta  from "
+    "Hor331Zkb where ((((ZkbPnr=:b0 and ZkbZkt=:b1) and ZkbZtr=3) and ZkbDtm>=:b2) and "
+    "ZkbDtm<=:b3) order by ZkbZkt,ZkbDtm";
+constexpr char kSummedDayValues[] =
+    "select ZkbPnr ,ZkbZtr ,ZkbKst ,ZkbKtr ,ZkbKrt ,ZkbZkt ,sum(ZkbStd) ,sum(ZkbTge) ,ZkbStg "
+    ",ZkbSta "
+    " from Hor331Zkb where ((((ZkbPnr=:b0 and ZkbZkt=:b1) and ZkbZtr=1) and ZkbDtm>=:b2) and "
+    "ZkbDtm<=:b3) group by ZkbPnr,ZkbZtr,ZkbKst,ZkbKtr,ZkbKrt,ZkbZkt,ZkbStg,ZkbSta order by ZkbZkt";
+constexpr char kSingleDays[] =
+    "select ZkbPnr ,ZkbZtr ,ZkbDtm ,ZkbKst ,ZkbKtr ,ZkbKrt ,ZkbZkt ,ZkbStd ,ZkbTge ,ZkbStg ,ZkbSta "
+    ",ZkbDat  from Hor331Zkb where ((((ZkbPnr=:b0 and ZkbZtr=1) and ZkbZkt=:b1) and ZkbDtm>=:b2) "
+    "and ZkbDtm<=:b3) order by ZkbZkt,ZkbDtm";
+
+constexpr size_t kMaxRecordKinds = 5;
+constexpr int16_t kLastDayAsBookingDate = 2;
+constexpr int16_t kPartialTopasRun = 2;
+
+// What the period run keeps of one employment row; cleared for every row.
+struct RowState {
+  DayFigures figures;
+  double checkDays = 0;  // tenths of a day; reduce Zk2Svt
+  CostAssignment cost;
+  bool costRead = false;
+  bool written = false;  // a period record was attempted
+};
+
+class PeriodRun {
+ public:
+  PeriodRun(RunContext& ctx, Span& own, const std::string& akr, int32_t abrnr, int16_t offset,
+            bool followMonth)
+      : ctx_(ctx),
+        own_(own),
+        runAkr_(akr),
+        akr_(akr),
+        abrnr_(abrnr),
+        offset_(offset),
+        followMonth_(followMonth),
+        booked_{ctx.abrVon, ctx.abrBis},
+        lug_(ctx.lug),
+        periodRecords_(ctx.db, ctx.abrnr, ctx.lfn, numbers_),
+        workRecords_(ctx.db, ctx.runKey(), ctx.abrnr, ctx.lfn) {}
+
+  void run() {
+    if (!followMonth_) deleteEarlierResults();
+    if (lug_.typeIs("LOGA2")) ctx_.abortIfFatal(numbers_.start(ctx_.db));
+    ctx_.log("AbrNum: %ld, Von: %s  bis: %s", static_cast<long>(abrnr_), booked_.von.c_str(),
+             booked_.bis.c_str());
+    if (!followMonth_) own_ = booked_;
+    bookingDate_ = dateOf(own_);
+    ctx_.log(lug_.pnr != 0 ? "Nur LuG-PersNr verarbeiten\n" : "Alle PersNr verarbeiten\n");
+    readRecordKinds();
+    hasInterruptionLine_ = readInterruptionLine(ctx_, lug_.lug, booked_, interruption_) == db::kOk;
+    employments();
+  }
+
+ private:
+  const std::string& filter() const { return ctx_.pnrFilter; }
+  bool finalRun() const { return ctx_.interim == 0; }
+
+  // The period's first day, or its last when the interface asks for it.
+  std::string dateOf(const Span& s) const {
+    return lug_.dtm == kLastDayAsBookingDate ? s.bis : s.von;
+  }
+
+  void deleteEarlierResults() {
+    const int16_t lfn = ctx_.lfn;
+    int st = filter().empty() ? ctx_.db.exec(kDeleteRecords, {abrnr_, lfn})
+                              : ctx_.db.exec(kDeleteEmployeeRecords, {abrnr_, lfn, filter()});
+    if (st != db::kOk && st != db::kNoData)
+      ctx_.fail(st, "Fehler beim Loeschen der 331Zk1 %d, Abr: %ld", st, static_cast<long>(abrnr_));
+    st = filter().empty() ? ctx_.db.exec(kDeleteSummaries, {abrnr_})
+                          : ctx_.db.exec(kDeleteEmployeeSummaries, {abrnr_, filter()});
+    if (st != db::kOk && st != db::kNoData)
+      ctx_.fail(st, "Fehler beim Loeschen der 331Zk2: %d, Abr: %ld", st, static_cast<long>(abrnr_));
+  }
+
+  void readRecordKinds() {
+    db::Cursor kinds(ctx_.db, kRecordKinds);
+    openCursor(ctx_, kinds, {lug_.lgp});
+    std::string stz;
+    int16_t stt = 0, svt = 0, zes = 0;
+    int st = db::kOk;
+    while (recordKinds_.size() < kMaxRecordKinds &&
+           (st = kinds.fetch({stz, stt, svt, zes})) == db::kOk)
+      recordKinds_.push_back(stz);
+    if (recordKinds_.empty()) ctx_.fail(st, "Keine Satzarten gefunden !");
+    kinds.close();
+  }
+
+  void employments() {
+    db::Cursor rows(ctx_.db, lug_.pnr != 0 ? kPayrollEmployments : kEmployments);
+    openCursor(ctx_, rows, {runAkr_, own_.bis, booked_.von});
+    Employment row;
+    int st;
+    while ((st = fetchEmployment(rows, row)) == db::kOk) employment(row);
+    ctx_.fail(st, "PersNr-Lesen Status: %d", st);
+    rows.close();
+  }
+
+  void employment(const Employment& row) {
+    if (!filter().empty() && filter() != row.pnr) return;
+    if (row.lug.empty())
+      ctx_.log("Pnr: %s", row.pnr.c_str());
+    else
+      ctx_.log("Pnr: %s   PersNr-LuG verwenden: %s", row.pnr.c_str(), row.lug.c_str());
+    const bool newEmployee = row.pnr != previousPnr_;
+    if (newEmployee) employedDays_ = 0, previousPnr_ = row.pnr;
+    if (leftForOtherGroup(row)) return;
+    if (row.gvo > booked_.bis && !enteredLater(row)) return;
+    row_ = RowState{};
+    compute(row, newEmployee);
+    if (akr_ != runAkr_) akr_ = runAkr_, lug_ = ctx_.lug;
+  }
+
+  // An employment that ended by the period's start, while the employee now
+  // belongs to another accounting group, is not computed.
+  bool leftForOtherGroup(const Employment& row) {
+    if (openEnd(row.gbi) || row.gbi > own_.von) return false;
+    std::string group;
+    const int st = ctx_.db.exec(kGroupInSpan, {row.pnr, own_.bis, own_.von}, {group});
+    ctx_.abortIfFatal(st);
+    if (st != db::kOk || group == runAkr_) return false;
+    ctx_.log("Pnr : %s in anderen AbrKreis gewechselt ->nicht berechnen", row.pnr.c_str());
+    return true;
+  }
+
+  // An employment that starts after the booked period: its bookings of that
+  // period are computed only when the employee then belonged to another
+  // group, under that group's interface. Returns whether the row is computed.
+  bool enteredLater(const Employment& row) {
+    std::string group;
+    int st = ctx_.db.exec(kGroupInSpan, {row.pnr, booked_.bis, booked_.von}, {group});
+    ctx_.abortIfFatal(st);
+    if (st != db::kOk || group == runAkr_) {
+      ctx_.log(st != db::kOk ? "    -> erst später eingetreten!"
+                             : "    -> neues Bsv im alten Abrkreis!");
+      previousPnr_.clear();
+      return false;
+    }
+    akr_ = group;
+    st = readInterfaceRow(ctx_.db, akr_, lug_);
+    if (st != db::kOk) ctx_.fail(st, "Hor171Lug-Lesenfehler(3): %d", st);
+    return true;
+  }
+
+  void compute(const Employment& row, bool newEmployee) {
+    if (!followMonth_ && finalRun()) {
+      daySummary(row);
+      if (newEmployee && hasInterruptionLine_) interruptions(row);
+    }
+    if (newEmployee) {
+      for (const std::string& stz : recordKinds_) recordKind(row, stz);
+      if (!followMonth_ && ctx_.lfn != kPartialTopasRun && ctx_.site == kSiteWithAccountValues)
+        accountValues(row);
+    }
+    if (!followMonth_)
+      writeDaySummary(ctx_, ctx_.abrnr, row.pnr, booked_.von, 0,
+                      finished(row_.figures, row_.checkDays));
+    if (!row_.written) ctx_.log("  - keine Daten ermittelt");
+  }
+
+  void daySummary(const Employment& row) {
+    const bool psybr = lug_.typeIs("PSYBR");
+    const SummaryInput in{row.pnr, employmentSpan(row, booked_), booked_, akr_, psybr};
+    row_.figures = employmentFigures(ctx_, in, employedDays_);
+    readCost(row.pnr);
+    writeSpecialKeys(
+        ctx_, {row, booked_, lug_.lug, psybr, bookingDate_, sessionDate(ctx_.startTime), row_.cost},
+        periodRecords_);
+    bookingFigures(ctx_, in, row_.figures);
+  }
+
+  void readCost(const std::string& pnr) {
+    if (readMasterCost(ctx_, pnr, booked_, row_.cost) == db::kNoData)
+      ctx_.log("Keine Stammkostenstelle für PNR %s", pnr.c_str());
+    row_.costRead = true;
+  }
+
+  void interruptions(const Employment& row) {
+    const InterruptionInput in{row.pnr, row.upn(), booked_, bookingDate_, row_.cost};
+    if (handOverInterruptions(ctx_, interruption_, in, periodRecords_) > 0) row_.written = true;
+  }
+
+  void accountValues(const Employment& row) {
+    if (!row_.costRead) readCost(row.pnr);
+    const SiteValuesInput in{row.pnr,       row.upn(),     booked_,
+                             row_.cost.kst, row_.cost.ktr, bookingDate_};
+    siteValues(ctx_, in, periodRecords_);
+  }
+
+  // The interface lines of one record kind; of two lines with the same
+  // account and wage type only the newest counts.
+  void recordKind(const Employment& row, const std::string& stz) {
+    db::Cursor lines(ctx_.db, kLines);
+    int st = openCursor(ctx_, lines, {lug_.lug, stz, booked_.von, booked_.bis});
+    if (st != db::kOk) ctx_.log("Warnung Hor171Lu1-Status: %d, Stz: %s", st, stz.c_str());
+    InterfaceLine line, previous;
+    bool first = true;
+    while (st == db::kOk && (st = fetchLine(lines, line)) != db::kNoData) {
+      if (st != db::kOk) {
+        ctx_.fail(st, "Warnung Hor171Lu1-Status: %d, Stz: %s", st, stz.c_str());
+        st = db::kOk;  // the line is skipped
+        continue;
+      }
+      if (!first && line.ztk == previous.ztk && line.lna == previous.lna) {
+        ctx_.log("Warnung Mehrfache Zuordnung: Zkt: %s -> Lna: %s", line.ztk.c_str(),
+                 line.lna.c_str());
+        continue;
+      }
+      first = false, previous = line;
+      if (ctx_.lfn >= 1 && line.ztr == 0 && ctx_.topas == 0) continue;
+      interfaceLine(row, line);
+    }
+    lines.close();
+  }
+
+  bool applies(const InterfaceLine& line) const {
+    return followMonth_ ? line.flg == offset_ : line.flg == 0;
+  }
+
+  void interfaceLine(const Employment& row, const InterfaceLine& line) {
+    if (!applies(line)) return;
+    const bool summed = line.ztr != 0 || (ctx_.topas != 0 && ctx_.lfn == kPartialTopasRun);
+    db::Cursor bookings(ctx_.db, summed ? kSummedDayValues : kMonthValues);
+    openCursor(ctx_, bookings, {row.pnr, line.ztk, booked_.von, booked_.bis});
+    Booking b;
+    int st;
+    while ((st = fetchAccountRow(bookings, b)) == db::kOk) booking(row, line, b);
+    if (st != db::kNoData)
+      ctx_.fail(st, "Warnung Monatszeitkonto-Status: %d, Pnr: %s, Zkt: %s", st, row.pnr.c_str(),
+                line.ztk.c_str());
+    bookings.close();
+  }
+
+  void booking(const Employment& row, const InterfaceLine& line, const Booking& b) {
+    if (line.ztr != 0)
+      periodAccount(row, line, b);
+    else if (line.tgw == 0)
+      monthValue(row, line, b);
+    else
+      dayValues(row, line, b);
+  }
+
+  // Period accounts go to the work table once the period has interim runs,
+  // so that only their differences are handed over.
+  void periodAccount(const Employment& row, const InterfaceLine& line, const Booking& b) {
+    const bool toPeriodRecords = ctx_.highestLfn == 0 || ctx_.topas != 0;
+    RecordWriter& to = toPeriodRecords ? static_cast<RecordWriter&>(periodRecords_) : workRecords_;
+    const PeriodAccountInput in{b, line, booked_, row.upn(), followMonth_};
+    if (calc::periodAccount(ctx_, in, to, row_.checkDays) > 0 && toPeriodRecords)
+      row_.written = true;
+  }
+
+  void monthValue(const Employment& row, const InterfaceLine& line, const Booking& b) {
+    // In a follow month the line tells which period's day is the booking date.
+    Record r = valueRecord(row, line, b, dateOf(followMonth_ && line.fkt != 0 ? booked_ : own_));
+    r.sta = 1;
+    handOver(r, line, b, booked_, "PNR: %s, Prueftage: %d, M-Konto: %s,Kst-Stelle: %s, Kst-Art: %s",
+             "Insert Hor331Zk1-Status %d");
+  }
+
+  void dayValues(const Employment& row, const InterfaceLine& line, const Booking& month) {
+    db::Cursor days(ctx_.db, kSingleDays);
+    openCursor(ctx_, days, {month.pnr, month.zkt, booked_.von, booked_.bis});
+    Booking b;
+    int st;
+    while ((st = fetchDay(days, b)) == db::kOk) {
+      Record r = valueRecord(row, line, b, b.dtm);
+      r.sta = 2;
+      handOver(r, line, b, {b.dtm, b.dtm},
+               "PNR: %s, Prueftage: %d, T-Konto: %s, Kst-Stelle: %s, Kst-Art: %s",
+               "Insert 331Zk1-Status %d");
+    }
+    if (st != db::kNoData)
+      ctx_.fail(st, "Warnung Tageszeitkonto_Status: %d, Pnr: %s", st, row.pnr.c_str());
+    days.close();
+  }
+
+  Record valueRecord(const Employment& row, const InterfaceLine& line, const Booking& b,
+                     const std::string& bdt) const {
+    Record r = lineRecord(line, b, row.upn());
+    r.bdt = bdt;
+    r.von = booked_.von, r.bis = booked_.bis;
+    return r;
+  }
+
+  // Minutes, or the check days of the range on lines that count them; a
+  // value of neither is not handed over.
+  void handOver(Record& r, const InterfaceLine& line, const Booking& b, const Span& range,
+                const char* checkDaysLine, const char* insertFailed) {
+    if (line.tge != 0) {
+      r.tge = checkDays(ctx_, akr_, line, b, range);
+      ctx_.log(checkDaysLine, b.pnr.c_str(), r.tge, b.zkt.c_str(), b.kst.c_str(), b.krt.c_str());
+    } else {
+      r.std = b.std;
+    }
+    if (line.svk != 0) row_.checkDays += r.tge;
+    if (r.std == 0 && r.tge == 0) return;
+    row_.written = true;
+    insertOrAdd(ctx_, periodRecords_, r, insertFailed, "Update Hor331Zk1-Status %d");
+  }
+
+  RunContext& ctx_;
+  Span& own_;
+  const std::string runAkr_;
+  std::string akr_;  // group of the employee being computed
+  const int32_t abrnr_;
+  const int16_t offset_;
+  const bool followMonth_;
+  const Span booked_;
+  InterfaceRow lug_;  // interface of akr_
+  std::string bookingDate_;
+  std::vector<std::string> recordKinds_;
+  InterruptionLine interruption_;
+  bool hasInterruptionLine_ = false;
+  SequenceNumbers numbers_;
+  PeriodRecords periodRecords_;
+  WorkRecords workRecords_;
+  std::string previousPnr_;
+  double employedDays_ = 0;
+  RowState row_;
+};
+
+}  // namespace
+
+void periodRun(RunContext& ctx, Span& ownPeriod, const std::string& akr, int32_t abrnr,
+               int16_t offset, int16_t followMonth) {
+  PeriodRun(ctx, ownPeriod, akr, abrnr, offset, followMonth != 0).run();
+}
+
+}  // namespace lug::calc

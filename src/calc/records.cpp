@@ -1,0 +1,139 @@
+#include "calc/records.h"
+
+#include <cmath>
+
+namespace lug::calc {
+namespace {
+
+constexpr char kLargestNumber[] = "select max(Zk1Su1) into :b0:b1  from Hor331Zk1 ";
+constexpr double kNumberLimit = 999999999999.0;
+
+constexpr char kInsertZk1[] =
+    "insert into Hor331Zk1 (Zk1Abr,Zk1Lfn,Zk1Stz,Zk1Bdt,Zk1Pnr,Zk1Zkt,Zk1Lna,Zk1Lgr,Zk1Kst,Zk1Ktr,"
+    "Zk1Krt,Zk1Std,Zk1Tge,Zk1Stg,Zk1Von,Zk1Bis,Zk1Sts,Zk1Rre,Zk1Sta,Zk1Dat,Zk1Upn,Zk1Inf,Zk1Su1) "
+    "values (:b0,:b1,:b2,:b3,:b4,:b5,:b6,:b7,:b8,:b9,:b10,:b11,:b12,:b13,:b14,:b15,:b16,:b17,:b18,"
+    "SYSDATE,:b19,:b20,:b21)";
+constexpr char kInsertZk1NextMonth[] =
+    "insert into Hor331Zk1 (Zk1Abr,Zk1Lfn,Zk1Stz,Zk1Bdt,Zk1Pnr,Zk1Zkt,Zk1Lna,Zk1Lgr,Zk1Kst,Zk1Ktr,"
+    "Zk1Krt,Zk1Std,Zk1Tge,Zk1Stg,Zk1Von,Zk1Bis,Zk1Sts,Zk1Rre,Zk1Sta,Zk1Dat,Zk1Upn,Zk1Inf,Zk1Su1) "
+    "values (:b0,:b1,:b2,add_months(:b3,1),:b4,:b5,:b6,:b7,:b8,:b9,:b10,:b11,:b12,:b13,:b14,:b15,"
+    ":b16,:b17,:b18,SYSDATE,:b19,:b20,:b21)";
+constexpr char kAddZk1[] =
+    "update Hor331Zk1  set Zk1Krt=:b0,Zk1Std=(Zk1Std+:b1),Zk1Tge=(Zk1Tge+:b2),Zk1Stg=(Zk1Stg+:b3) "
+    "where (((((((((((Zk1Abr=:b4 and Zk1Lfn=:b5) and Zk1Stz=:b6) and Zk1Bdt=:b7) and Zk1Pnr=:b8) "
+    "and Zk1Zkt=:b9) and Zk1Lna=:b10) and Zk1Lgr=:b11) and Zk1Kst=:b12) and Zk1Ktr=:b13) and "
+    "Zk1Von=:b14) and Zk1Bis=:b15)";
+
+constexpr char kInsertZk3[] =
+    "insert into Hor331Zk3 (Zk3Key,Zk3Abr,Zk3Lfn,Zk3Stz,Zk3Bdt,Zk3Pnr,Zk3Zkt,Zk3Lna,Zk3Lgr,Zk3Kst,"
+    "Zk3Ktr,Zk3Krt,Zk3Std,Zk3Tge,Zk3Stg,Zk3Von,Zk3Bis,Zk3Sts,Zk3Upn,Zk3Inf) values "
+    "(:b0,:b1,:b2,:b3,"
+    ":b4,:b5,:b6,:b7,:b8,:b9,:b10,:b11,:b12,:b13,:b14,:b15,:b16,:b17,:b18,:b19)";
+constexpr char kInsertZk3NextMonth[] =
+    "insert into Hor331Zk3 (Zk3Key,Zk3Abr,Zk3Lfn,Zk3Stz,Zk3Bdt,Zk3Pnr,Zk3Zkt,Zk3Lna,Zk3Lgr,Zk3Kst,"
+    "Zk3Ktr,Zk3Krt,Zk3Std,Zk3Tge,Zk3Stg,Zk3Von,Zk3Bis,Zk3Sts,Zk3Upn,Zk3Inf) values "
+    "(:b0,:b1,:b2,:b3,"
+    "add_months(:b4,1),:b5,:b6,:b7,:b8,:b9,:b10,:b11,:b12,:b13,:b14,:b15,:b16,:b17,:b18,:b19)";
+constexpr char kAddZk3[] =
+    "update Hor331Zk3  set Zk3Krt=:b0,Zk3Std=(Zk3Std+:b1),Zk3Tge=(Zk3Tge+:b2),Zk3Stg=(Zk3Stg+:b3) "
+    "where ((((((((((Zk3Key=:b4 and Zk3Abr=:b5) and Zk3Lfn=:b6) and Zk3Stz=:b7) and Zk3Bdt=:b8) "
+    "and Zk3Pnr=:b9) and Zk3Zkt=:b10) and Zk3Lna=:b11) and Zk3Lgr=:b12) and Zk3Kst=:b13) and "
+    "Zk3Ktr=:b14)";
+
+// The work table's record kind holds four characters.
+constexpr size_t kWorkKindWidth = 4;
+
+// Minutes of the work table are whole numbers.
+int32_t wholeMinutes(double minutes) {
+  return static_cast<int32_t>(std::lround(minutes));
+}
+
+}  // namespace
+
+Record lineRecord(const InterfaceLine& line, const Booking& b, const std::string& upn) {
+  return Record{.stz = line.stz,
+                .pnr = b.pnr,
+                .zkt = b.zkt,
+                .lna = line.lna,
+                .lgr = line.groupKey(),
+                .kst = b.kst,
+                .ktr = b.ktr,
+                .krt = b.krt,
+                .stg = b.stg,
+                .sts = line.sts,
+                .rre = line.rre,
+                .upn = upn};
+}
+
+int SequenceNumbers::start(db::Session& db) {
+  on_ = true;
+  return db.exec(kLargestNumber, {}, {last_});
+}
+
+double SequenceNumbers::candidate(int16_t sts) const {
+  if (!on_ || sts <= 0) return 0;
+  const double next = last_ + 1;
+  return next >= kNumberLimit ? 1 : next;
+}
+
+void SequenceNumbers::taken(double number) {
+  if (number > 0) last_ = number;
+}
+
+int PeriodRecords::store(const Record& r, bool nextMonth) {
+  const char* statement = nextMonth ? kInsertZk1NextMonth : kInsertZk1;
+  const double su1 = numbers_.candidate(r.sts);
+  const int st = db_.exec(
+      statement, {abr_,  lfn_,  r.stz, r.bdt, r.pnr, r.zkt, r.lna, r.lgr, r.kst, r.ktr, r.krt,
+                  r.std, r.tge, r.stg, r.von, r.bis, r.sts, r.rre, r.sta, r.upn, r.inf, su1});
+  if (st == db::kOk) numbers_.taken(su1);
+  return st;
+}
+
+int PeriodRecords::add(const Record& r) {
+  return db_.exec(kAddZk1, {r.krt, r.std, r.tge, r.stg, abr_, lfn_, r.stz, r.bdt, r.pnr, r.zkt,
+                            r.lna, r.lgr, r.kst, r.ktr, r.von, r.bis});
+}
+
+int WorkRecords::store(const Record& r, bool nextMonth) {
+  const char* statement = nextMonth ? kInsertZk3NextMonth : kInsertZk3;
+  return db_.exec(statement, {key_,
+                              abr_,
+                              lfn_,
+                              r.stz.substr(0, kWorkKindWidth),
+                              r.bdt,
+                              r.pnr,
+                              r.zkt,
+                              r.lna,
+                              r.lgr,
+                              r.kst,
+                              r.ktr,
+                              r.krt,
+                              wholeMinutes(r.std),
+                              r.tge,
+                              int32_t{r.stg},
+                              r.von,
+                              r.bis,
+                              r.sts,
+                              r.upn,
+                              r.inf});
+}
+
+int WorkRecords::add(const Record& r) {
+  return db_.exec(
+      kAddZk3, {r.krt, wholeMinutes(r.std), r.tge, int32_t{r.stg}, key_, abr_, lfn_,
+                r.stz.substr(0, kWorkKindWidth), r.bdt, r.pnr, r.zkt, r.lna, r.lgr, r.kst, r.ktr});
+}
+
+void insertOrAdd(RunContext& ctx, RecordWriter& to, const Record& r, const char* insertFailed,
+                 const char* updateFailed) {
+  int st = to.insert(r);
+  if (st == db::kDupKey) {
+    st = to.add(r);
+    if (st != db::kOk) ctx.fail(st, updateFailed, st);
+  } else if (st != db::kOk) {
+    ctx.fail(st, insertFailed, st);
+  }
+}
+
+}  // namespace lug::calc

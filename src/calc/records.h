@@ -1,0 +1,111 @@
+#pragma once
+// The records the period calculation hands over, and where they go: the
+// period records of Hor331Zk1 or the recalculation work table Hor331Zk3. The
+// computations build a Record and give it to a RecordWriter; which table it
+// lands in, under which period and run, is the writer's matter.
+#include <cstdint>
+#include <string>
+
+#include "calc/source_rows.h"
+#include "db/session.h"
+#include "driver/run_context.h"
+
+namespace lug::calc {
+
+// One period record without its period, run number and sequence number.
+struct Record {
+  std::string stz{};  // record kind
+  std::string bdt{};  // booking date
+  std::string pnr{};
+  std::string zkt{};  // time account
+  std::string lna{};  // wage type
+  std::string lgr{};  // group key
+  std::string kst{}, ktr{}, krt{};
+  double std = 0;   // minutes
+  int32_t tge = 0;  // tenths of a day
+  int16_t stg = 0;  // counter
+  std::string von{}, bis{};
+  int16_t sts = 0;    // status of the interface line
+  int16_t rre = 0;    // recalculation marker
+  int16_t sta = 0;    // origin: 0 special, 1 month value, 2 day value or span
+  std::string upn{};  // payroll personnel number
+  int16_t inf = 0;    // 1: span of half days
+};
+
+// A booking handed over under an interface line: record kind, wage type,
+// group key, status and marker of the line; account, cost assignment and
+// counter of the booking. Booking date, span, origin and values are left to
+// the caller.
+Record lineRecord(const InterfaceLine& line, const Booking& b, const std::string& upn);
+
+// Zk1Su1 of the "LOGA2" payroll type: continues from the largest number stored.
+class SequenceNumbers {
+ public:
+  // Reads the largest stored number and switches numbering on.
+  int start(db::Session& db);
+  // The number a record with this status gets, 0 when it gets none.
+  double candidate(int16_t sts) const;
+  // Called once the record with that number is stored.
+  void taken(double number);
+
+ private:
+  bool on_ = false;
+  double last_ = 0;
+};
+
+class RecordWriter {
+ public:
+  enum class Table { PeriodRecords, WorkTable };
+  virtual ~RecordWriter() = default;
+  virtual Table table() const = 0;
+  // Inserts the record; the status -1 tells that its key is stored already.
+  int insert(const Record& r) { return store(r, false); }
+  // The same with the booking date one month after r.bdt (follow months).
+  int insertNextMonth(const Record& r) { return store(r, true); }
+  // Adds minutes, days and counter to the stored record of r's key and
+  // replaces its cost type.
+  virtual int add(const Record& r) = 0;
+
+ protected:
+  virtual int store(const Record& r, bool nextMonth) = 0;
+};
+
+// Hor331Zk1 under a period and run number.
+class PeriodRecords : public RecordWriter {
+ public:
+  PeriodRecords(db::Session& db, int32_t abr, int16_t lfn, SequenceNumbers& numbers)
+      : db_(db), abr_(abr), lfn_(lfn), numbers_(numbers) {}
+  Table table() const override { return Table::PeriodRecords; }
+  int add(const Record& r) override;
+
+ private:
+  int store(const Record& r, bool nextMonth) override;
+  db::Session& db_;
+  int32_t abr_;
+  int16_t lfn_;
+  SequenceNumbers& numbers_;
+};
+
+// Hor331Zk3 under the run key, a period and the run number.
+class WorkRecords : public RecordWriter {
+ public:
+  WorkRecords(db::Session& db, std::string key, int32_t abr, int16_t lfn)
+      : db_(db), key_(std::move(key)), abr_(abr), lfn_(lfn) {}
+  Table table() const override { return Table::WorkTable; }
+  int add(const Record& r) override;
+
+ private:
+  int store(const Record& r, bool nextMonth) override;
+  db::Session& db_;
+  std::string key_;
+  int32_t abr_;
+  int16_t lfn_;
+};
+
+// Insert-or-add: a record whose key is stored already is added to the stored
+// one. A failed insert is logged with `insertFailed`, a failed addition with
+// `updateFailed` (each a format with the status); -9999 ends the run.
+void insertOrAdd(RunContext& ctx, RecordWriter& to, const Record& r, const char* insertFailed,
+                 const char* updateFailed);
+
+}  // namespace lug::calc

@@ -1,0 +1,129 @@
+#include "calc/special_keys.h"
+
+namespace lug::calc {
+namespace {
+
+constexpr char kSpecialKeyLine[] =
+    "select Lu1Lna ,Lu1Ztk ,Lu1Stz into :b0:b1,:b2:b3,:b4:b5  from Hor171lu1 where (((Lu1Num=:b6 "
+    "and Lu1Lgr=:b7) and Lu1Gvo<=:b8) and (Lu1Gbi is null  or Lu1Gbi>=:b9))";
+constexpr char kTargetFreeHours[] =
+    "select SfzAnt ,SfzGen ,SfzGvv into :b0:b1,:b2:b3,:b4:b5  from Hor332Sfz where (SfzPnr=:b6 and "
+    "SfzDtm=:b7)";
+constexpr char kTargetFreeModel[] = "select SfrAnz into :b0:b1  from Hor155Sfr where SfrMod=:b2";
+constexpr char kLeave[] =
+    "select (UtgRtg* 60) ,(UtgVtg* 60) into :b0:b1,:b2:b3  from HOR332UTG where (utgpnr=:b4 and "
+    "utgdtm=(select max(utgdtm)  from HOR332UTG where (utgdtm<=:b5 and utgpnr=:b4)))";
+constexpr char kFlexitimeClosed[] =
+    "select Tgbsa1 ,TgbVt1 into :b0,:b1  from HOR320TGB where ((tgbpnr=:b2 and TgbZtr=1) and "
+    "TgbDtm=(select max(TgbDtm)  from HOR320TGB where (((TgbDtm<=:b3 and TgbDtm>=:b4) and "
+    "TgbPnr=:b2) and TgbZtr=1)))";
+constexpr char kFlexitimeOpen[] =
+    "select Tgbsa1 ,TgbVt1 into :b0,:b1  from HOR320TGB where ((tgbpnr=:b2 and TgbZtr=1) and "
+    "TgbDtm=(select max((TgbDtm-1))  from HOR320TGB where ((((TgbDtm<=:b3 and TgbDtm>=:b4) and "
+    "TgbPnr=:b2) and TgbSa1<>0) and TgbZtr=1)))";
+constexpr char kBalance2[] =
+    "select Tgbsa2 ,TgbVt2 into :b0,:b1  from HOR320TGB where ((tgbpnr=:b2 and TgbZtr=1) and "
+    "TgbDtm=(select max(TgbDtm)  from HOR320TGB where ((TgbDtm<=:b3 and TgbPnr=:b2) and "
+    "TgbZtr=1)))";
+constexpr char kCarryOver2[] =
+    "select TgbVt2 into :b0  from HOR320TGB where ((TgbPnr=:b1 and TgbZtr=1) and TgbDtm=(select "
+    "min((TgbDtm+1))  from HOR320TGB where ((TgbDtm>=:b2 and TgbPnr=:b1) and TgbZtr=1)))";
+constexpr char kBalance3[] =
+    "select Tgbsa3 ,TgbVt3 into :b0,:b1  from HOR320TGB where ((tgbpnr=:b2 and TgbZtr=1) and "
+    "TgbDtm=(select max(TgbDtm)  from HOR320TGB where ((TgbDtm<=:b3 and TgbPnr=:b2) and "
+    "TgbZtr=1)))";
+constexpr char kCarryOver5[] =
+    "select TgbVt5 into :b0  from HOR320TGB where ((TgbPnr=:b1 and TgbZtr=1) and TgbDtm=(select "
+    "min((TgbDtm+1))  from HOR320TGB where ((TgbDtm>=:b2 and TgbPnr=:b1) and TgbZtr=1)))";
+
+constexpr int kMinutesPerHour = 60;
+
+// A balance that cannot be read is 0: the lookups clear their outputs first.
+double targetFreeHours(RunContext& ctx, const SpecialKeyInput& in) {
+  int16_t hours = 0, taken = 0, carried = 0, perDay = 0;
+  int st = ctx.db.exec(kTargetFreeHours, {in.row.pnr, in.period.bis}, {hours, taken, carried});
+  ctx.abortIfFatal(st);
+  if (st != db::kOk || in.row.sfr.empty()) return 0;
+  ctx.abortIfFatal(ctx.db.exec(kTargetFreeModel, {in.row.sfr}, {perDay}));
+  // The record carries the value as a 16-bit number.
+  return static_cast<int16_t>((hours - (taken - carried) * perDay) * kMinutesPerHour);
+}
+
+double remainingLeave(RunContext& ctx, const SpecialKeyInput& in) {
+  double remaining = 0, carried = 0;
+  ctx.abortIfFatal(ctx.db.exec(kLeave, {in.row.pnr, in.period.bis}, {remaining, carried}));
+  return in.psybr ? remaining + carried : remaining;
+}
+
+double balanceAndCarryOver(RunContext& ctx, const char* statement, db::Ins in) {
+  int32_t balance = 0, carried = 0;
+  ctx.abortIfFatal(ctx.db.exec(statement, in, {balance, carried}));
+  return balance + carried;
+}
+
+double carryOver(RunContext& ctx, const char* statement, const SpecialKeyInput& in) {
+  int32_t carried = 0;
+  ctx.abortIfFatal(ctx.db.exec(statement, {in.row.pnr, in.period.bis}, {carried}));
+  return carried;
+}
+
+// Flexitime: once the period is over, its last day record; while it runs,
+// the day before the last day with a flexitime balance.
+double flexitime(RunContext& ctx, const SpecialKeyInput& in) {
+  const char* statement = in.runDate > in.period.bis ? kFlexitimeClosed : kFlexitimeOpen;
+  return balanceAndCarryOver(ctx, statement, {in.row.pnr, in.period.bis, in.period.von});
+}
+
+struct SpecialKey {
+  const char* key;
+  double (*value)(RunContext&, const SpecialKeyInput&);
+};
+
+const SpecialKey kSpecialKeys[] = {
+    {"SFR", targetFreeHours},
+    {"RUL", remainingLeave},
+    {"GLT", flexitime},
+    {"MGF",
+     [](RunContext& ctx, const SpecialKeyInput& in) {
+       return balanceAndCarryOver(ctx, kBalance2, {in.row.pnr, in.period.bis});
+     }},
+    {"MGFV",
+     [](RunContext& ctx, const SpecialKeyInput& in) { return carryOver(ctx, kCarryOver2, in); }},
+    {"RZT",
+     [](RunContext& ctx, const SpecialKeyInput& in) {
+       return balanceAndCarryOver(ctx, kBalance3, {in.row.pnr, in.period.bis});
+     }},
+    {"SLD5V",
+     [](RunContext& ctx, const SpecialKeyInput& in) { return carryOver(ctx, kCarryOver5, in); }},
+};
+
+void writeKey(RunContext& ctx, const SpecialKeyInput& in, RecordWriter& to, const SpecialKey& key) {
+  std::string lna, ztk, stz;
+  int st = ctx.db.exec(kSpecialKeyLine, {in.lugKey, key.key, in.period.von, in.period.bis},
+                       {lna, ztk, stz});
+  ctx.abortIfFatal(st);
+  if (st != db::kOk) return;
+  const Record r{.stz = stz,
+                 .bdt = in.bdt,
+                 .pnr = in.row.pnr,
+                 .zkt = ztk,
+                 .lna = lna,
+                 .lgr = " ",
+                 .kst = in.cost.kst,
+                 .ktr = in.cost.ktr,
+                 .krt = in.cost.krt,
+                 .std = key.value(ctx, in),
+                 .von = in.period.von,
+                 .bis = in.period.bis,
+                 .upn = in.row.upn()};
+  st = to.insert(r);
+  if (st != db::kOk && st != db::kDupKey) ctx.fail(st, "Insert 331Zk1_Status %d", st);
+}
+
+}  // namespace
+
+void writeSpecialKeys(RunContext& ctx, const SpecialKeyInput& in, RecordWriter& to) {
+  for (const SpecialKey& key : kSpecialKeys) writeKey(ctx, in, to, key);
+}
+
+}  // namespace lug::calc

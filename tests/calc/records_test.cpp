@@ -1,0 +1,115 @@
+#include "calc/records.h"
+
+#include <gtest/gtest.h>
+
+#include "calc/scenario.h"
+
+namespace lug::calc::test {
+namespace {
+
+class RecordsTest : public CalcTest {
+ protected:
+  Record monthValue(const std::string& krt, double minutes) const {
+    return Record{.stz = "LA",
+                  .bdt = "2024.01.01",
+                  .pnr = "4711",
+                  .zkt = "NORM",
+                  .lna = "1000",
+                  .lgr = "     ",
+                  .kst = "K1",
+                  .ktr = "",
+                  .krt = krt,
+                  .std = minutes,
+                  .tge = 10,
+                  .stg = 1,
+                  .von = "2024.01.01",
+                  .bis = "2024.01.31",
+                  .sts = 4,
+                  .rre = 1,
+                  .sta = 1,
+                  .upn = "P4711"};
+  }
+  SequenceNumbers numbers;
+  PeriodRecords records{inst.db(), 1, 0, numbers};
+};
+
+TEST_F(RecordsTest, InsertOrAddSumsMinutesDaysAndCounterAndTakesTheNewerCostType) {
+  insertOrAdd(ctx, records, monthValue("01", 480), "ins %d", "upd %d");
+  insertOrAdd(ctx, records, monthValue("02", 120), "ins %d", "upd %d");
+  EXPECT_EQ(periodRecords(inst),
+            (Lines{"1|0|LA|2024.01.01|4711|NORM|1000|     |K1||02|600|20|2|2024.01.01|2024.01.31|"
+                   "4|1|1|P4711|0|0"}));
+  EXPECT_EQ(inst.scalar("select count(*) from Hor331Zk1 where Zk1Dat is null"), "0");
+}
+
+TEST_F(RecordsTest, RecordsOfAnotherRunOrSpanAreNotAddedUp) {
+  insertOrAdd(ctx, records, monthValue("01", 480), "ins %d", "upd %d");
+  PeriodRecords interim{inst.db(), 1, 1, numbers};
+  insertOrAdd(ctx, interim, monthValue("01", 60), "ins %d", "upd %d");
+  Record otherSpan = monthValue("01", 30);
+  otherSpan.von = "2024.01.02";
+  insertOrAdd(ctx, records, otherSpan, "ins %d", "upd %d");
+  EXPECT_EQ(joinedRows(inst, "select Zk1Lfn,Zk1Von,Zk1Std from Hor331Zk1 order by 1,2"),
+            (Lines{"0|2024.01.01|480", "0|2024.01.02|30", "1|2024.01.01|60"}));
+}
+
+TEST_F(RecordsTest, FailedInsertIsLoggedWithoutAddition) {
+  Record tooLong = monthValue("01", 480);
+  tooLong.lna = "123456";  // the wage type of a period record holds five characters
+  insertOrAdd(ctx, records, tooLong, "Insert Hor331Zk1-Status %d", "upd %d");
+  EXPECT_EQ(log(), (Lines{"Insert Hor331Zk1-Status -12899"}));
+  EXPECT_EQ(inst.scalar("select count(*) from Hor331Zk1"), "0");
+}
+
+TEST_F(RecordsTest, Loga2NumbersContinueFromTheLargestStoredOnlyForRecordsWithStatus) {
+  inst.insert("Hor331Zk1", {{"Zk1Abr", 7}, {"Zk1Su1", 41.0}});
+  SequenceNumbers run;
+  PeriodRecords now{inst.db(), 1, 0, run};
+  ASSERT_EQ(run.start(inst.db()), 0);
+  Record a = monthValue("01", 1), b = monthValue("01", 2), noStatus = monthValue("01", 3);
+  b.zkt = "UEB", noStatus.zkt = "SKEY", noStatus.sts = 0;
+  ASSERT_EQ(now.insert(a), 0);
+  ASSERT_EQ(now.insert(a), db::kDupKey);  // a duplicate takes no number
+  ASSERT_EQ(now.insert(noStatus), 0);
+  ASSERT_EQ(now.insert(b), 0);
+  EXPECT_EQ(joinedRows(inst, "select Zk1Zkt,Zk1Su1 from Hor331Zk1 where Zk1Abr=1 order by 2,1"),
+            (Lines{"SKEY|0", "NORM|42", "UEB|43"}));
+}
+
+TEST(SequenceNumbers, RestartAtOneBeforeTheLimitAndAreOffByDefault) {
+  SequenceNumbers off;
+  EXPECT_EQ(off.candidate(4), 0);
+  Installation inst;
+  inst.insert("Hor331Zk1", {{"Zk1Abr", 1}, {"Zk1Su1", 999999999998.0}});
+  SequenceNumbers numbers;
+  numbers.start(inst.db());
+  EXPECT_EQ(numbers.candidate(4), 1);
+  EXPECT_EQ(numbers.candidate(-2), 0);
+  numbers.taken(1);
+  EXPECT_EQ(numbers.candidate(1), 2);
+}
+
+TEST_F(RecordsTest, WorkTableRowsCarryRunKeyAndAreAddedUpOnTheirKey) {
+  WorkRecords work{inst.db(), "05.02.2024 08:00:00", 3, 2};
+  Record r = monthValue("01", 480);
+  r.stz = "ZR*E1";  // the work table carries four characters of the record kind
+  r.inf = 1;
+  ASSERT_EQ(work.insert(r), 0);
+  ASSERT_EQ(work.insert(r), db::kDupKey);
+  r.krt = "09";
+  ASSERT_EQ(work.add(r), 0);
+  r.bdt = "2024.01.15";
+  ASSERT_EQ(work.insertNextMonth(r), 0);
+  EXPECT_EQ(
+      joinedRows(inst,
+                 "select Zk3Key,Zk3Abr,Zk3Lfn,Zk3Stz,Zk3Bdt,Zk3Pnr,Zk3Zkt,Zk3Lna,Zk3Lgr,Zk3Kst,"
+                 "Zk3Ktr,Zk3Krt,Zk3Std,Zk3Tge,Zk3Stg,Zk3Von,Zk3Bis,Zk3Sts,Zk3Upn,Zk3Inf from "
+                 "Hor331Zk3 order by Zk3Bdt"),
+      (Lines{"05.02.2024 08:00:00|3|2|ZR*E|2024.01.01|4711|NORM|1000|     |K1||09|960|20|2|"
+             "2024.01.01|2024.01.31|4|P4711|1",
+             "05.02.2024 08:00:00|3|2|ZR*E|2024.02.15|4711|NORM|1000|     |K1||09|480|10|1|"
+             "2024.01.01|2024.01.31|4|P4711|1"}));
+}
+
+}  // namespace
+}  // namespace lug::calc::test
