@@ -66,7 +66,7 @@ class SqliteStatement : public EngineStatement {
   SqliteStatement(sqlite3* db, sqlite3_stmt* stmt) : db_(db), stmt_(stmt) {}
   ~SqliteStatement() override { sqlite3_finalize(stmt_); }
 
-  int execute(const std::vector<Value>& params) override {
+  int execute(const std::vector<Value>& params, Reading) override {
     sqlite3_reset(stmt_);
     if (int status = beginIfNeeded(db_); status != kOk) return status;
     for (size_t i = 0; i < params.size(); ++i) {
@@ -145,13 +145,6 @@ class SqliteStatement : public EngineStatement {
   int64_t changes_ = 0;
   std::vector<Value> row_;
 };
-
-bool validSchemaName(const std::string& s) {
-  if (s.empty() || s.size() > 40) return false;
-  for (char c : s)
-    if (!(std::isalnum((unsigned char)c) || c == '_' || c == '$' || c == '#')) return false;
-  return true;
-}
 
 class SqliteEngine : public Engine {
  public:
@@ -279,6 +272,13 @@ std::unique_ptr<Engine> connectSqlite(const std::string& directory, int& status)
   }
   status = kOk;
   return std::make_unique<SqliteEngine>(directory);
+}
+
+bool validSchemaName(const std::string& s) {
+  if (s.empty() || s.size() > 40) return false;
+  for (char c : s)
+    if (!(std::isalnum((unsigned char)c) || c == '_' || c == '$' || c == '#')) return false;
+  return true;
 }
 
 bool isPostgresService(const std::string& service) {
