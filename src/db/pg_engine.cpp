@@ -107,6 +107,11 @@ struct Prepared {
   bool ready = false;
 };
 
+struct Form {
+  Prepared* prepared;
+  std::string text;
+};
+
 class PgStatement : public EngineStatement {
  public:
   PgStatement(std::shared_ptr<PgLink> link, std::string text)
@@ -126,7 +131,7 @@ class PgStatement : public EngineStatement {
   int execute(const std::vector<Value>& params, Reading reading) override {
     reset();
     if (isSelect(text_) && reading == Reading::Cursor) return open(params);
-    int status = ensure(single_, text_, params);
+    int status = ensure({{&single_, text_}}, params);
     if (status != kOk) return status;
     std::vector<PgResult> results;
     status = link_->run({PgCommand::execute(single_.name, bind(single_, params))}, results,
@@ -167,28 +172,38 @@ class PgStatement : public EngineStatement {
   }
 
  private:
-  // Parses the statement on the server once and learns its parameter types.
-  int ensure(Prepared& p, const std::string& text, const std::vector<Value>& params) {
-    if (p.ready) return kOk;
+  // Parses forms of the statement on the server once, in one round trip, and
+  // learns the parameter types of the first, which takes the parameters.
+  int ensure(std::vector<Form> forms, const std::vector<Value>& params) {
+    std::erase_if(forms, [](const Form& f) { return f.prepared->ready; });
+    if (forms.empty()) return kOk;
     std::vector<Oid> types(params.size(), 0);
-    int status = prepare(p, text, types);
+    int status = prepare(forms, types);
     if (status == -900) {  // the server could not tell a parameter's type from the text
       for (size_t i = 0; i < params.size(); ++i) types[i] = naturalType(params[i]);
-      status = prepare(p, text, types);
+      status = prepare(forms, types);
     }
     return status;
   }
 
-  int prepare(Prepared& p, const std::string& text, const std::vector<Oid>& types) {
+  int prepare(const std::vector<Form>& forms, const std::vector<Oid>& types) {
+    std::vector<PgCommand> commands;
+    for (const Form& f : forms) {
+      commands.push_back(PgCommand::prepare(f.prepared->name, f.text,
+                                            &f == &forms.front() ? types : std::vector<Oid>{}));
+      commands.push_back(PgCommand::describe(f.prepared->name));
+    }
     std::vector<PgResult> results;
-    int status = link_->run({PgCommand::prepare(p.name, text, types), PgCommand::describe(p.name)},
-                            results, PgScope::Guarded);
+    int status = link_->run(commands, results, PgScope::Guarded);
     if (status != kOk) return status;
-    link_->countPrepare();
-    p.types.clear();
-    for (int i = 0; i < PQnparams(results[1].get()); ++i)
-      p.types.push_back(PQparamtype(results[1].get(), i));
-    p.ready = true;
+    for (size_t i = 0; i < forms.size(); ++i) {
+      Prepared& p = *forms[i].prepared;
+      const PGresult* described = results[2 * i + 1].get();
+      p.types.clear();
+      for (int k = 0; k < PQnparams(described); ++k) p.types.push_back(PQparamtype(described, k));
+      p.ready = true;
+      link_->countPrepare();
+    }
     return kOk;
   }
 
@@ -201,12 +216,10 @@ class PgStatement : public EngineStatement {
 
   int ensureCursor(const std::vector<Value>& params) {
     const std::string cursor = "lug_c" + id_;
-    int status =
-        ensure(declare_, "DECLARE " + cursor + " NO SCROLL CURSOR WITH HOLD FOR " + text_, params);
-    if (status == kOk)
-      status = ensure(fetch_, "FETCH " + std::to_string(kBatch) + " FROM " + cursor, {});
-    if (status == kOk) status = ensure(close_, "CLOSE " + cursor, {});
-    return status;
+    return ensure({{&declare_, "DECLARE " + cursor + " NO SCROLL CURSOR WITH HOLD FOR " + text_},
+                   {&fetch_, "FETCH " + std::to_string(kBatch) + " FROM " + cursor},
+                   {&close_, "CLOSE " + cursor}},
+                  params);
   }
 
   // Declares the cursor and reads its first batch in one round trip.
