@@ -46,6 +46,26 @@ inline std::string engineName(const ::testing::TestParamInfo<TestEngine>& info) 
   return info.param == TestEngine::Postgres ? "Postgres" : "Sqlite";
 }
 
+// Accounting group A with a LOGA interface that recalculates one period:
+// periods 1 (January) and 2 (February 2024), a masked period record of
+// period 1 and an old recalculation record in Hor331Zk4.
+inline void addLogaGroup(Installation& inst) {
+  inst.insert("O1001AbrKreis", {{"AkrNum", "A"}, {"AkrLug", "L1"}, {"AkrRrm", 1}, {"AkrAdt", 0}});
+  inst.insert("Hor171Lug", {{"LugLug", "L1"}, {"LugLgp", "LOGA"}});
+  inst.insert("Hor330Abr", {{"AbrAkr", "A"},
+                            {"AbrNum", 1},
+                            {"AbrVon", "2024.01.01"},
+                            {"AbrBis", "2024.01.31"},
+                            {"AbrSts", 0}});
+  inst.insert("Hor330Abr", {{"AbrAkr", "A"},
+                            {"AbrNum", 2},
+                            {"AbrVon", "2024.02.01"},
+                            {"AbrBis", "2024.02.29"},
+                            {"AbrSts", 0}});
+  inst.insert("Hor331Zk1", {{"Zk1Abr", 1}, {"Zk1Lfn", 0}, {"Zk1Pnr", "4711"}, {"Zk1Rre", -2}});
+  inst.insert("Hor331Zk4", {{"Zk4Key", "old"}, {"Zk4Stz", "XX"}});
+}
+
 #define LUG_ON_BOTH_ENGINES(Suite)                                                           \
   INSTANTIATE_TEST_SUITE_P(                                                                  \
       Engines, Suite,                                                                        \

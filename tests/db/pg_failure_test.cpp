@@ -99,24 +99,11 @@ TEST_F(PgOnly, KilledConnectionIsFatalAndKeepsOnlyCommittedWork) {
   EXPECT_EQ(count, 1);
 }
 
-// Sets up a final run of period 2 of a LOGA group that recalculates one
-// period and then copies the recalculation records, where a trigger holds
-// the copy until the test has killed the run's connection.
+// A final run of period 2 of the LOGA group of loga() that a trigger holds
+// in the copy of the recalculation records until the test has killed the
+// run's connection.
 void setUpStalledLogaRun(Installation& inst) {
-  inst.insert("O1001AbrKreis", {{"AkrNum", "A"}, {"AkrLug", "L1"}, {"AkrRrm", 1}, {"AkrAdt", 0}});
-  inst.insert("Hor171Lug", {{"LugLug", "L1"}, {"LugLgp", "LOGA"}});
-  inst.insert("Hor330Abr", {{"AbrAkr", "A"},
-                            {"AbrNum", 1},
-                            {"AbrVon", "2024.01.01"},
-                            {"AbrBis", "2024.01.31"},
-                            {"AbrSts", 0}});
-  inst.insert("Hor330Abr", {{"AbrAkr", "A"},
-                            {"AbrNum", 2},
-                            {"AbrVon", "2024.02.01"},
-                            {"AbrBis", "2024.02.29"},
-                            {"AbrSts", 0}});
-  inst.insert("Hor331Zk1", {{"Zk1Abr", 1}, {"Zk1Lfn", 0}, {"Zk1Pnr", "4711"}, {"Zk1Rre", -2}});
-  inst.insert("Hor331Zk4", {{"Zk4Key", "old"}, {"Zk4Stz", "XX"}});
+  addLogaGroup(inst);
   static const char kStall[] =
       "CREATE FUNCTION lug_stall() RETURNS trigger LANGUAGE plpgsql AS "
       "$$BEGIN PERFORM pg_sleep(60); RETURN NULL; END$$";
