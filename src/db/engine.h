@@ -79,6 +79,9 @@ std::unique_ptr<Engine> connectPostgres(const ConnectRequest& request, int& stat
 #endif
 
 bool isPostgresService(const std::string& service);
+// The service name as the run log may show it: a password inside a
+// connection URI ("user:secret@host" or "password=secret") masked.
+std::string maskedService(const std::string& service);
 
 // A schema name both engines accept: 1 to 40 letters, digits, '_', '$' or '#'.
 bool validSchemaName(const std::string& schema);

@@ -285,6 +285,21 @@ bool isPostgresService(const std::string& service) {
   return service.rfind("postgresql://", 0) == 0 || service.rfind("postgres://", 0) == 0;
 }
 
+std::string maskedService(const std::string& service) {
+  if (!isPostgresService(service)) return service;
+  std::string out = service;
+  const size_t start = out.find("://") + 3;
+  const size_t at = out.find('@', start);
+  const size_t colon = out.find(':', start);
+  if (at != std::string::npos && colon < at && out.find_first_of("/?", start) > at)
+    out.replace(colon + 1, at - colon - 1, "********");
+  for (size_t p = out.find("password="); p != std::string::npos; p = out.find("password=", p + 1)) {
+    const size_t value = p + 9;
+    out.replace(value, std::min(out.find('&', value), out.size()) - value, "********");
+  }
+  return out;
+}
+
 std::unique_ptr<Engine> connectEngine(const ConnectRequest& request, int& status) {
   if (isPostgresService(request.service)) {
 #ifdef LUG_WITH_POSTGRES
