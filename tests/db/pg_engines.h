@@ -46,6 +46,10 @@ inline std::string engineName(const ::testing::TestParamInfo<TestEngine>& info) 
   return info.param == TestEngine::Postgres ? "Postgres" : "Sqlite";
 }
 
+// Insert-or-add on a table with a unique key (Hor155Sfr: SfrMod).
+inline constexpr char kInsertMode[] = "insert into Hor155Sfr (SfrMod,SfrAnz) values (:b0,:b1)";
+inline constexpr char kAddMode[] = "update Hor155Sfr  set SfrAnz=(SfrAnz+:b0) where SfrMod=:b1";
+
 // Accounting group A with a LOGA interface that recalculates one period:
 // periods 1 (January) and 2 (February 2024), a masked period record of
 // period 1 and an old recalculation record in Hor331Zk4.

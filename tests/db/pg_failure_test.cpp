@@ -15,7 +15,6 @@ using db::kOk;
 
 constexpr char kPid[] = "select pg_backend_pid() into :b0  from dual ";
 constexpr char kTerminate[] = "select pg_terminate_backend(:b0) into :b1  from dual ";
-constexpr char kInsertMode[] = "insert into Hor155Sfr (SfrMod,SfrAnz) values (:b0,:b1)";
 constexpr char kCountModes[] = "select count(*) into :b0  from Hor155Sfr ";
 
 // A second session on the installation's database, as another program would open.

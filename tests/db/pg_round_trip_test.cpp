@@ -11,8 +11,6 @@ namespace {
 using db::kDupKey;
 using db::kOk;
 
-constexpr char kInsertMode[] = "insert into Hor155Sfr (SfrMod,SfrAnz) values (:b0,:b1)";
-constexpr char kAddMode[] = "update Hor155Sfr  set SfrAnz=(SfrAnz+:b0) where SfrMod=:b1";
 constexpr char kModeCount[] = "select SfrAnz into :b0  from Hor155Sfr where SfrMod=:b1";
 constexpr char kAllModes[] = "select SfrMod ,SfrAnz  from Hor155Sfr order by SfrMod";
 

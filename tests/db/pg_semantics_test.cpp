@@ -23,8 +23,6 @@ constexpr char kCountEmptyAccounts[] =
     "select count(*) into :b0  from Hor331Zks where ZksZkt is null";
 constexpr char kAccountPlain[] = "select ZksZkt into :b0  from Hor331Zks where ZksPnr=:b1";
 constexpr char kAccountIndicator[] = "select ZksZkt into :b0:b1  from Hor331Zks where ZksPnr=:b2";
-constexpr char kInsertMode[] = "insert into Hor155Sfr (SfrMod,SfrAnz) values (:b0,:b1)";
-constexpr char kAddMode[] = "update Hor155Sfr  set SfrAnz=(SfrAnz+:b0) where SfrMod=:b1";
 constexpr char kInsertRecord[] =
     "insert into Hor331Zk1 (Zk1Abr,Zk1Lfn,Zk1Pnr,Zk1Zkt,Zk1Kst,Zk1Std) values "
     "(:b0,0,:b1,:b2,:b3,:b4)";
