@@ -17,6 +17,7 @@ struct Scenario {
   const char* name;
   std::function<void(Installation&)> setup;
   std::vector<std::vector<std::string>> runs;  // arguments after service and schema
+  std::string file = {};                       // a transfer file the runs write, under ../Transfer
 };
 
 struct Outcome {
@@ -89,6 +90,56 @@ void addRecalculationRecords(Installation& inst) {
   inst.insert("Hor331Zk4", {{"Zk4Key", "kept"}, {"Zk4Stz", "ZR*E"}});
 }
 
+// A DATEV group G1 with period 7 (December 2024), an interface line and
+// period records with fractions, negative values, empty and non-ASCII cost
+// centres and several employees, in an order that is not the key order.
+void addDatevGroup(Installation& inst) {
+  inst.insert("O1001AbrKreis", {{"AkrNum", "G1"}, {"AkrLug", "L1"}, {"AkrRrm", 0}, {"AkrAdt", 0}});
+  inst.insert("Hor330Abr", {{"AbrAkr", "G1"},
+                            {"AbrNum", 7},
+                            {"AbrVon", "2024.12.01"},
+                            {"AbrBis", "2024.12.31"},
+                            {"AbrSts", 0}});
+  inst.insert(
+      "Hor171Lug",
+      {{"LugLug", "L1"}, {"LugLgp", "DATEV"}, {"LugMon", 0}, {"LugFir", "4711"}, {"LugAkr", "01"}});
+  inst.insert("Hor171Lu1", {{"Lu1Num", "L1"},
+                            {"Lu1Stz", "LA"},
+                            {"Lu1Ztk", "AZ"},
+                            {"Lu1Lna", "100"},
+                            {"Lu1Gvo", "2024.01.01"},
+                            {"Lu1Kst", 1},
+                            {"Lu1Ktr", 1},
+                            {"Lu1Mog", 0.0},
+                            {"Lu1Fkt", 0}});
+  struct Record {
+    const char* pnr;
+    const char* day;
+    const char* kst;
+    double minutes;
+    int days;
+  };
+  for (const Record& r :
+       {Record{"1002", "2024.12.05", "4100", 480, 0}, Record{"1001", "2024.12.24", "", 90.5, 0},
+        Record{"1001", "2024.12.02", "B\xC3\xBCro", -75, 5},
+        Record{"1003", "2024.12.31", "4100", 0, 10}})
+    inst.insert("Hor331Zk1", {{"Zk1Abr", 7},
+                              {"Zk1Lfn", 0},
+                              {"Zk1Stz", "LA"},
+                              {"Zk1Bdt", r.day},
+                              {"Zk1Pnr", r.pnr},
+                              {"Zk1Zkt", "AZ"},
+                              {"Zk1Lna", "100"},
+                              {"Zk1Kst", r.kst},
+                              {"Zk1Std", r.minutes},
+                              {"Zk1Tge", r.days},
+                              {"Zk1Von", "2024.12.01"},
+                              {"Zk1Bis", "2024.12.31"},
+                              {"Zk1Rre", 1},
+                              {"Zk1Sta", 2},
+                              {"Zk1Upn", r.pnr}});
+}
+
 const std::vector<Scenario>& scenarios() {
   static const std::vector<Scenario> all = {
       {"LogaFinalRunRecalculatesAndCopies",
@@ -104,6 +155,10 @@ const std::vector<Scenario>& scenarios() {
          inst.insert("Hor331Zk1", {{"Zk1Abr", 2}, {"Zk1Lfn", 1}, {"Zk1Pnr", "4711"}});
        },
        {{"A", "2", "1"}, {"T", "3", "0", "/p4711"}, {"X", "1", "0"}}},
+      {"DatevFinalRunWritesTheSameFile",
+       addDatevGroup,
+       {{"G1", "7", "0"}, {"G1", "7", "1"}},
+       "Lohn und Gehalt/Export/TEST/datev.csv"},
   };
   return all;
 }
@@ -119,6 +174,10 @@ TEST_P(SameOnBothEngines, RunsGiveTheSameRowsLogsAndFiles) {
   // The scenario did reach the database: its runs logged and changed rows.
   ASSERT_FALSE(sqlite.runs.empty());
   EXPECT_NE(sqlite.runs[0].log.find("gestartet"), std::string::npos) << sqlite.runs[0].log;
+  const std::string& file = GetParam().file;
+  if (!file.empty()) {
+    EXPECT_GT(pg.files.count(file) ? pg.files.at(file).size() : 0u, 20u) << file;
+  }
 }
 
 INSTANTIATE_TEST_SUITE_P(Scenarios, SameOnBothEngines, ::testing::ValuesIn(scenarios()),
