@@ -13,13 +13,22 @@ std::string qualified(const Table& t, Dialect d) {
   return (d == Dialect::Sqlite ? "HORSYSTEM." : "horsystem.") + t.name;
 }
 
+// Texts compare byte by byte on both engines (collation "C" on PostgreSQL,
+// whatever the database's locale), so that keys sort as on the embedded
+// engine. A text longer than its width is refused with a check (-12899),
+// also when the excess is blanks, which varchar(n) would cut silently.
+std::string textType(const Column& c, Dialect d) {
+  const bool pg = d == Dialect::Postgres;
+  return std::string(pg ? "text COLLATE \"C\"" : "TEXT") + " CONSTRAINT " + c.name +
+         "_width CHECK (" + (pg ? "char_length(" : "length(") + c.name +
+         ") <= " + std::to_string(c.width - 1) + ")";
+}
+
 std::string columnType(const Column& c, Dialect d) {
   const bool pg = d == Dialect::Postgres;
   switch (c.type) {
     case ColumnType::Text:
-      return pg ? "varchar(" + std::to_string(c.width - 1) + ")"
-                : "TEXT CONSTRAINT " + c.name + "_width CHECK (length(" + c.name +
-                      ") <= " + std::to_string(c.width - 1) + ")";
+      return textType(c, d);
     case ColumnType::Short:
       return pg ? "smallint" : "INTEGER";
     case ColumnType::Long:
@@ -28,7 +37,7 @@ std::string columnType(const Column& c, Dialect d) {
     case ColumnType::Number:
       return pg ? "double precision" : "REAL";
     case ColumnType::Date:
-      return pg ? "varchar(19)" : "TEXT";
+      return pg ? "text COLLATE \"C\"" : "TEXT";
   }
   return "TEXT";
 }
@@ -105,9 +114,14 @@ int createTable(Session& s, const Table& t, Dialect d) {
 int fillCalendar(Session& s) {
   static const char kCount[] = "select count(BakDtm) into :b0  from HORSYSTEM.Hor133Bak";
   static const char kInsert[] = "insert into HORSYSTEM.Hor133Bak (BakDtm) values (:b0)";
+  // On the server the days are one statement instead of 40000 round trips.
+  static const char kPgFill[] =
+      "insert into horsystem.Hor133Bak (BakDtm) select to_char(d, 'YYYY.MM.DD') from "
+      "generate_series(date '1990-01-01', date '2099-12-31', interval '1 day') as d";
   int32_t count = 0;
   int st = s.exec(kCount, {}, {count});
   if (st != kOk || count > 0) return st;
+  if (s.engine().dialect() == Dialect::Postgres) return s.execDynamic(kPgFill);
   oracle::DateTime day{1990, 1, 1, 0, 0, 0};
   for (; day.year < 2100; day = oracle::addDays(day, 1)) {
     st = s.exec(kInsert, {oracle::canonical(day)});

@@ -98,11 +98,12 @@ bool isWord(const Node& n, std::string_view word) {
 
 const std::set<std::string>& keywords() {
   static const std::set<std::string> k = {
-      "select",   "from",   "where", "and",    "or",     "not",    "in",      "is",   "null",
-      "distinct", "order",  "by",    "group",  "having", "desc",   "asc",     "into", "insert",
-      "update",   "delete", "set",   "values", "as",     "on",     "between", "like", "exists",
-      "union",    "all",    "case",  "when",   "then",   "else",   "end",     "join", "left",
-      "right",    "inner",  "outer", "any",    "some",   "escape", "for",     "with", "minus"};
+      "select",  "from",     "where",  "and",    "or",    "not",    "in",    "is",
+      "null",    "distinct", "order",  "by",     "group", "having", "desc",  "asc",
+      "into",    "insert",   "update", "delete", "set",   "values", "as",    "on",
+      "between", "like",     "exists", "union",  "all",   "case",   "when",  "then",
+      "else",    "end",      "join",   "left",   "right", "inner",  "outer", "any",
+      "some",    "escape",   "for",    "with",   "minus", "nulls",  "first", "last"};
   return k;
 }
 
@@ -343,6 +344,26 @@ void dropFromDual(std::vector<Node>& seq) {
   }
 }
 
+// Oracle sorts NULL after every value in ascending order and before them in
+// descending order; SQLite does the opposite unless the order says so.
+void orderNullsLikeOracle(std::vector<Node>& seq) {
+  for (Node& n : seq)
+    if (n.group) orderNullsLikeOracle(n.kids);
+  for (size_t i = 0; i + 1 < seq.size(); ++i) {
+    if (!isWord(seq[i], "order") || !isWord(seq[i + 1], "by")) continue;
+    for (size_t end = i + 2; end <= seq.size(); ++end) {
+      if (end < seq.size() && !(seq[end].tok.type == Tok::Punct && seq[end].tok.text == ","))
+        continue;
+      const bool desc = isWord(seq[end - 1], "desc");
+      const auto at = seq.begin() + static_cast<long>(end);
+      seq.insert(at, {Node{{Tok::Ident, "NULLS", true}, false, {}},
+                      Node{{Tok::Ident, desc ? "FIRST" : "LAST", true}, false, {}}});
+      end += 2;
+    }
+    return;
+  }
+}
+
 bool alterSession(const std::vector<Node>& seq, Translation& t) {
   if (seq.size() < 4 || !isWord(seq[0], "alter") || !isWord(seq[1], "session") ||
       !isWord(seq[2], "set"))
@@ -369,6 +390,7 @@ Translation translate(std::string_view oracleText, Dialect dialect) {
     takeIntoList(seq, t);
     dropFromDual(seq);
   }
+  if (dialect == Dialect::Sqlite) orderNullsLikeOracle(seq);
   if (t.kind == StatementKind::Insert)
     for (size_t i = 1; i < seq.size(); ++i)
       if (isWord(seq[i], "select")) t.insertSelect = true;

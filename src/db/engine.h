@@ -25,11 +25,16 @@ struct Value {
   static Value text(std::string v) { return {Type::Text, 0, 0, std::move(v)}; }
 };
 
+// How the rows of a select are read: through a cursor until the end, or as
+// the one row of a single-row select (a second row only shows that there are
+// too many). A server engine fetches cursors in batches and single rows at once.
+enum class Reading { Cursor, SingleRow };
+
 class EngineStatement {
  public:
   virtual ~EngineStatement() = default;
   // Binds the parameters and starts the statement.
-  virtual int execute(const std::vector<Value>& params) = 0;
+  virtual int execute(const std::vector<Value>& params, Reading reading = Reading::Cursor) = 0;
   // Moves to the next row: 0 with a row, 1403 after the last row, else an error.
   virtual int next() = 0;
   virtual const Value& column(int index) const = 0;
@@ -74,5 +79,11 @@ std::unique_ptr<Engine> connectPostgres(const ConnectRequest& request, int& stat
 #endif
 
 bool isPostgresService(const std::string& service);
+// The service name as the run log may show it: a password inside a
+// connection URI ("user:secret@host" or "password=secret") masked.
+std::string maskedService(const std::string& service);
+
+// A schema name both engines accept: 1 to 40 letters, digits, '_', '$' or '#'.
+bool validSchemaName(const std::string& schema);
 
 }  // namespace lug::db

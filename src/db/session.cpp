@@ -165,13 +165,13 @@ void Session::release(Prepared* p) {
   p->busy = false;
 }
 
-int Session::bindAndExecute(Prepared& p, Ins in) {
+int Session::bindAndExecute(Prepared& p, Ins in, Reading reading) {
   if (static_cast<int>(in.size()) != p.translation->inputCount) return kNotAllBound;
   std::vector<Value> params;
   params.reserve(in.size());
   for (const In& v : in) params.push_back(v.value());
   ++counters_.statements;
-  return p.stmt->execute(params);
+  return p.stmt->execute(params, reading);
 }
 
 int Session::exec(const char* sql, Ins in, Outs out) {
@@ -180,7 +180,7 @@ int Session::exec(const char* sql, Ins in, Outs out) {
   Prepared* p = acquire(sql, status);
   if (!p) return status;
   const Translation& t = *p->translation;
-  status = bindAndExecute(*p, in);
+  status = bindAndExecute(*p, in, Reading::SingleRow);
   if (status == kOk && t.kind == StatementKind::Select) {
     status = p->stmt->next();
     if (status == kOk) {
@@ -236,7 +236,7 @@ int Cursor::open(Ins in) {
   if (!prepared_) return status;
   open_ = true;
   ended_ = false;
-  status = session_.bindAndExecute(*prepared_, in);
+  status = session_.bindAndExecute(*prepared_, in, Reading::Cursor);
   if (status != kOk || mode_ == Mode::Stream) return status;
   while ((status = prepared_->stmt->next()) == kOk) {
     std::vector<Value> row;

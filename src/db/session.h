@@ -110,7 +110,7 @@ class Session {
 
   Prepared* acquire(const char* sql, int& status);
   static void release(Prepared* p);
-  int bindAndExecute(Prepared& p, Ins in);
+  int bindAndExecute(Prepared& p, Ins in, Reading reading);
 
   std::unique_ptr<Engine> engine_;
   std::unordered_map<const char*, Entry> cache_;

@@ -66,7 +66,7 @@ class SqliteStatement : public EngineStatement {
   SqliteStatement(sqlite3* db, sqlite3_stmt* stmt) : db_(db), stmt_(stmt) {}
   ~SqliteStatement() override { sqlite3_finalize(stmt_); }
 
-  int execute(const std::vector<Value>& params) override {
+  int execute(const std::vector<Value>& params, Reading) override {
     sqlite3_reset(stmt_);
     if (int status = beginIfNeeded(db_); status != kOk) return status;
     for (size_t i = 0; i < params.size(); ++i) {
@@ -145,13 +145,6 @@ class SqliteStatement : public EngineStatement {
   int64_t changes_ = 0;
   std::vector<Value> row_;
 };
-
-bool validSchemaName(const std::string& s) {
-  if (s.empty() || s.size() > 40) return false;
-  for (char c : s)
-    if (!(std::isalnum((unsigned char)c) || c == '_' || c == '$' || c == '#')) return false;
-  return true;
-}
 
 class SqliteEngine : public Engine {
  public:
@@ -281,8 +274,30 @@ std::unique_ptr<Engine> connectSqlite(const std::string& directory, int& status)
   return std::make_unique<SqliteEngine>(directory);
 }
 
+bool validSchemaName(const std::string& s) {
+  if (s.empty() || s.size() > 40) return false;
+  for (char c : s)
+    if (!(std::isalnum((unsigned char)c) || c == '_' || c == '$' || c == '#')) return false;
+  return true;
+}
+
 bool isPostgresService(const std::string& service) {
   return service.rfind("postgresql://", 0) == 0 || service.rfind("postgres://", 0) == 0;
+}
+
+std::string maskedService(const std::string& service) {
+  if (!isPostgresService(service)) return service;
+  std::string out = service;
+  const size_t start = out.find("://") + 3;
+  const size_t at = out.find('@', start);
+  const size_t colon = out.find(':', start);
+  if (at != std::string::npos && colon < at && out.find_first_of("/?", start) > at)
+    out.replace(colon + 1, at - colon - 1, "********");
+  for (size_t p = out.find("password="); p != std::string::npos; p = out.find("password=", p + 1)) {
+    const size_t value = p + 9;
+    out.replace(value, std::min(out.find('&', value), out.size()) - value, "********");
+  }
+  return out;
 }
 
 std::unique_ptr<Engine> connectEngine(const ConnectRequest& request, int& status) {

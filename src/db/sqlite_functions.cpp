@@ -51,9 +51,10 @@ void resultNumber(sqlite3_context* ctx, double v) {
     sqlite3_result_double(ctx, v);
 }
 
+// Oracle's empty text is NULL, also where a statement writes '' itself.
 bool anyNull(int argc, sqlite3_value** argv) {
   for (int i = 0; i < argc; ++i)
-    if (sqlite3_value_type(argv[i]) == SQLITE_NULL) return true;
+    if (!textArg(argv[i])) return true;
   return false;
 }
 

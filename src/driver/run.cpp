@@ -100,8 +100,8 @@ class Run {
     interim_ = static_cast<int16_t>(std::atoi(a[4].c_str())) == 1 ? 1 : 0;
     if (service_.size() > kServiceWidth || schema_.size() > kSchemaWidth ||
         akr_.size() > kAkrWidth) {
-      log_.writef("Fehler beim Aufruf, Parameter zu lang: %s %s %s", service_.c_str(),
-                  schema_.c_str(), akr_.c_str());
+      log_.writef("Fehler beim Aufruf, Parameter zu lang: %s %s %s",
+                  db::maskedService(service_).c_str(), schema_.c_str(), akr_.c_str());
       return false;
     }
     if (a.size() > 5 && !a[5].empty()) {
@@ -128,7 +128,7 @@ class Run {
       log_.writef("dbConnect-Fehler: %d", st);
       // The password is never written to the log the suite shows on its web front end.
       log_.writef("Benutzer: %s,  Passwort: %s,  Net8: %s,  Schema: %s", user.c_str(), "********",
-                  service_.c_str(), schema_.c_str());
+                  db::maskedService(service_).c_str(), schema_.c_str());
       return false;
     }
     st = db::setDateFormat(*session_);

@@ -11,6 +11,7 @@
 #include <stdexcept>
 
 #include "db/ddl.h"
+#include "support/pg_test_database.h"
 
 namespace lug::test {
 
@@ -42,10 +43,17 @@ db::In toIn(const Cell& c) {
 
 }  // namespace
 
-Installation::Installation(std::string schema) : root_(makeTempRoot()), schema_(std::move(schema)) {
+TestEngine defaultTestEngine() {
+  const char* engine = std::getenv("LUG_TEST_ENGINE");
+  return engine && std::string(engine) == "postgres" ? TestEngine::Postgres : TestEngine::Sqlite;
+}
+
+Installation::Installation(std::string schema, TestEngine kind)
+    : root_(makeTempRoot()), schema_(std::move(schema)), engine_(kind) {
   for (const char* dir : {"Bin", "Files", "Horavia_php/log", "Transfer", "db"})
     fs::create_directories(root_ / dir);
-  service_ = (root_ / "db").string();
+  if (engine_ == TestEngine::Postgres) pg_ = std::make_unique<PgTestDatabase>();
+  service_ = pg_ ? pg_->service() : (root_ / "db").string();
   int status = 0;
   auto engine = db::connectEngine({"", "", service_}, status);
   if (!engine || engine->createSchema(schema_) != db::kOk)
@@ -57,6 +65,7 @@ Installation::Installation(std::string schema) : root_(makeTempRoot()), schema_(
 
 Installation::~Installation() {
   session_.reset();
+  pg_.reset();
   std::error_code ec;
   fs::remove_all(root_, ec);
 }

@@ -20,6 +20,14 @@ namespace fs = std::filesystem;
 using Cell = std::variant<std::string, const char*, int, double, std::nullptr_t>;
 using Row = std::vector<std::pair<std::string, Cell>>;
 
+class PgTestDatabase;
+
+// The engine a test installation keeps its database in. LUG_TEST_ENGINE=postgres
+// makes the PostgreSQL server of LUG_TEST_PG the default, so that the whole
+// suite runs on either engine unchanged.
+enum class TestEngine { Sqlite, Postgres };
+TestEngine defaultTestEngine();
+
 struct RunResult {
   int exitStatus = -1;
   std::string console;
@@ -28,7 +36,7 @@ struct RunResult {
 
 class Installation {
  public:
-  explicit Installation(std::string schema = "TEST");
+  explicit Installation(std::string schema = "TEST", TestEngine engine = defaultTestEngine());
   ~Installation();
 
   const fs::path& root() const { return root_; }
@@ -37,6 +45,7 @@ class Installation {
   fs::path exportDir() const;
   const std::string& service() const { return service_; }
   const std::string& schema() const { return schema_; }
+  TestEngine engine() const { return engine_; }
 
   // The installation's own session (committed after each helper call).
   db::Session& db();
@@ -55,6 +64,8 @@ class Installation {
  private:
   fs::path root_;
   std::string schema_;
+  TestEngine engine_;
+  std::unique_ptr<PgTestDatabase> pg_;  // the installation's database on the server
   std::string service_;
   std::unique_ptr<db::Session> session_;
 };

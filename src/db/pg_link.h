@@ -1,0 +1,108 @@
+#pragma once
+// The connection to a PostgreSQL server, held by the engine and its
+// statements. Every exchange with the server is one round trip: the commands
+// of a step are sent as one pipeline and answered together.
+//
+// A failed statement must not undo the work before it, as on the suite's
+// Oracle database, while an error inside a PostgreSQL transaction spoils the
+// whole transaction. So every guarded step runs inside a savepoint; after a
+// failure the transaction returns to that savepoint with the next round trip.
+#include <libpq-fe.h>
+
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace lug::db {
+
+struct PgResultFree {
+  void operator()(PGresult* r) const { PQclear(r); }
+};
+using PgResult = std::unique_ptr<PGresult, PgResultFree>;
+
+using PgParams = std::vector<std::optional<std::string>>;
+
+struct PgCommand {
+  enum class Kind { Query, Prepare, Describe, Execute } kind;
+  std::string name;        // Prepare, Describe, Execute: the prepared statement
+  std::string text;        // Query, Prepare: the statement text
+  PgParams params;         // Query, Execute
+  std::vector<Oid> types;  // Prepare: parameter types (0: the server infers them)
+
+  static PgCommand query(std::string text, PgParams params = {});
+  static PgCommand prepare(std::string name, std::string text, std::vector<Oid> types);
+  static PgCommand describe(std::string name);
+  static PgCommand execute(std::string name, PgParams params);
+};
+
+// Whether a step runs inside the session's transaction (begun when none is
+// open) and a savepoint, or as it stands (the schema switch, the run lock).
+enum class PgScope { Guarded, Plain };
+
+struct PgStats {
+  int64_t roundTrips = 0;
+  int64_t prepares = 0;  // statements parsed into server-side prepared statements
+};
+
+class PgLink {
+ public:
+  // Connects; on failure returns nullptr and sets the Oracle status.
+  static std::shared_ptr<PgLink> connect(const std::string& uri, const std::string& user,
+                                         const std::string& password, int& status);
+  ~PgLink();
+  PgLink(const PgLink&) = delete;
+  PgLink& operator=(const PgLink&) = delete;
+
+  // Runs the commands in one round trip; `results` gets one result per
+  // command. Returns 0 or the status of the first failing command.
+  int run(const std::vector<PgCommand>& commands, std::vector<PgResult>& results, PgScope scope);
+  int commit();
+  int rollback();
+
+  // A command that tidies up after a statement (closing its cursor, freeing
+  // its prepared statement); it travels with the next round trip.
+  void later(PgCommand command) { pending_.push_back(std::move(command)); }
+  // Names unique within the session for prepared statements and cursors.
+  std::string newName() { return std::to_string(++names_); }
+  // Transaction counter for cursors: a cursor declared in a transaction that
+  // was rolled back no longer exists.
+  int64_t transaction() const { return transaction_; }
+  bool survived(int64_t transaction) const {
+    return transaction == transaction_ || transaction <= committed_;
+  }
+  void countPrepare() { ++stats_.prepares; }
+  bool broken() const { return broken_; }
+  const PgStats& stats() const { return stats_; }
+
+ private:
+  explicit PgLink(PGconn* conn) : conn_(conn) {}
+  int prepareHelpers();
+  int exchange(const std::vector<PgCommand>& commands, std::vector<PgResult>& results);
+  bool send(const PgCommand& c);
+  int lost();
+  std::vector<PgCommand> housekeeping();
+  void syncClock(std::vector<PgCommand>& commands);
+  int statusOf(const PGresult* r);
+  int endTransaction(const char* helper);
+
+  PGconn* conn_;
+  std::vector<PgCommand> pending_;
+  std::optional<std::string> sysdateSent_;
+  int64_t names_ = 0;
+  int64_t transaction_ = 1;
+  int64_t committed_ = 0;
+  bool broken_ = false;
+  PgStats stats_;
+};
+
+// The Oracle status for a failed command of the server (SQLSTATE).
+int pgStatus(const char* sqlstate, const char* message);
+// The Oracle status for a failed connect.
+int pgConnectStatus(PGconn* conn);
+
+// The definitions of the lug_* functions in the central schema.
+const std::vector<std::string>& pgFunctionDefinitions();
+
+}  // namespace lug::db

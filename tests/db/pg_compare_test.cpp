@@ -1,0 +1,187 @@
+// The same hand-overs on both engines give the same rows in every table, the
+// same run log and console, and byte-identical files under ../Transfer.
+// A scenario is a set-up and the runs of lug on it; add one per new feature.
+#include <algorithm>
+#include <functional>
+#include <map>
+
+#include "db/schema.h"
+#include "pg_engines.h"
+
+namespace lug::test {
+namespace {
+
+constexpr char kClock[] = "2024.03.05 10:00:00";
+
+struct Scenario {
+  const char* name;
+  std::function<void(Installation&)> setup;
+  std::vector<std::vector<std::string>> runs;  // arguments after service and schema
+  std::string file = {};                       // a transfer file the runs write, under ../Transfer
+};
+
+struct Outcome {
+  std::vector<RunResult> runs;
+  std::map<std::string, std::vector<std::vector<std::string>>> tables;  // rows in sorted order
+  std::map<std::string, std::string> files;  // path under ../Transfer: bytes
+};
+
+Outcome play(const Scenario& scenario, TestEngine engine) {
+  Installation inst("TEST", engine);
+  scenario.setup(inst);
+  Outcome out;
+  for (const auto& args : scenario.runs) {
+    std::vector<std::string> all{inst.service(), "test"};
+    all.insert(all.end(), args.begin(), args.end());
+    out.runs.push_back(inst.runLug(all, {{"LUG_SYSDATE", kClock}}));
+  }
+  for (const db::Table& t : db::Schema::instance().tables()) {
+    auto rows = inst.rows("select * from " + std::string(t.central ? "HORSYSTEM." : "") + t.name);
+    std::sort(rows.begin(), rows.end());
+    out.tables[t.name] = std::move(rows);
+  }
+  const fs::path transfer = inst.root() / "Transfer";
+  for (const auto& entry : fs::recursive_directory_iterator(transfer))
+    if (entry.is_regular_file())
+      out.files[fs::relative(entry.path(), transfer).string()] = readFile(entry.path());
+  return out;
+}
+
+void expectSameOutcome(const Outcome& sqlite, const Outcome& pg) {
+  ASSERT_EQ(sqlite.runs.size(), pg.runs.size());
+  for (size_t i = 0; i < sqlite.runs.size(); ++i) {
+    EXPECT_EQ(sqlite.runs[i].exitStatus, pg.runs[i].exitStatus) << "run " << i;
+    EXPECT_EQ(sqlite.runs[i].console, pg.runs[i].console) << "run " << i;
+    EXPECT_EQ(sqlite.runs[i].log, pg.runs[i].log) << "run " << i;
+  }
+  for (const auto& [table, rows] : sqlite.tables) EXPECT_EQ(rows, pg.tables.at(table)) << table;
+  EXPECT_EQ(sqlite.files, pg.files);
+}
+
+void addTopasGroup(Installation& inst) {
+  inst.insert("O1001AbrKreis", {{"AkrNum", "T"}, {"AkrLug", "LT"}, {"AkrSsl", 1}, {"AkrAdt", 0}});
+  inst.insert("Hor171Lug", {{"LugLug", "LT"}, {"LugLgp", "TOPAS"}});
+  inst.insert("Hor330Abr", {{"AbrAkr", "T"},
+                            {"AbrNum", 3},
+                            {"AbrVon", "2024.03.01"},
+                            {"AbrBis", "2024.03.31"},
+                            {"AbrSts", 0}});
+}
+
+void addRecalculationRecords(Installation& inst) {
+  inst.insert("Hor331Zk3", {{"Zk3Key", kClock},
+                            {"Zk3Abr", 1},
+                            {"Zk3Lfn", 0},
+                            {"Zk3Stz", "ZR"},
+                            {"Zk3Pnr", "4711"},
+                            {"Zk3Zkt", "URL"},
+                            {"Zk3Std", 480},
+                            {"Zk3Von", "2024.01.01"},
+                            {"Zk3Bis", "2024.01.31"}});
+  inst.insert("Hor331Zk3", {{"Zk3Key", kClock},
+                            {"Zk3Abr", 1},
+                            {"Zk3Lfn", 0},
+                            {"Zk3Stz", "ZR"},
+                            {"Zk3Pnr", "4712"},
+                            {"Zk3Kst", ""},
+                            {"Zk3Std", -60}});
+  inst.insert("Hor331Zk3",
+              {{"Zk3Key", kClock}, {"Zk3Abr", 1}, {"Zk3Stz", "ZE"}, {"Zk3Pnr", "4713"}});
+  inst.insert("Hor331Zk4", {{"Zk4Key", "kept"}, {"Zk4Stz", "ZR*E"}});
+}
+
+// A DATEV group G1 with period 7 (December 2024), an interface line and
+// period records with fractions, negative values, empty and non-ASCII cost
+// centres and several employees, in an order that is not the key order.
+void addDatevGroup(Installation& inst) {
+  inst.insert("O1001AbrKreis", {{"AkrNum", "G1"}, {"AkrLug", "L1"}, {"AkrRrm", 0}, {"AkrAdt", 0}});
+  inst.insert("Hor330Abr", {{"AbrAkr", "G1"},
+                            {"AbrNum", 7},
+                            {"AbrVon", "2024.12.01"},
+                            {"AbrBis", "2024.12.31"},
+                            {"AbrSts", 0}});
+  inst.insert(
+      "Hor171Lug",
+      {{"LugLug", "L1"}, {"LugLgp", "DATEV"}, {"LugMon", 0}, {"LugFir", "4711"}, {"LugAkr", "01"}});
+  inst.insert("Hor171Lu1", {{"Lu1Num", "L1"},
+                            {"Lu1Stz", "LA"},
+                            {"Lu1Ztk", "AZ"},
+                            {"Lu1Lna", "100"},
+                            {"Lu1Gvo", "2024.01.01"},
+                            {"Lu1Kst", 1},
+                            {"Lu1Ktr", 1},
+                            {"Lu1Mog", 0.0},
+                            {"Lu1Fkt", 0}});
+  struct Record {
+    const char* pnr;
+    const char* day;
+    const char* kst;
+    double minutes;
+    int days;
+  };
+  for (const Record& r :
+       {Record{"1002", "2024.12.05", "4100", 480, 0}, Record{"1001", "2024.12.24", "", 90.5, 0},
+        Record{"1001", "2024.12.02", "B\xC3\xBCro", -75, 5},
+        Record{"1003", "2024.12.31", "4100", 0, 10}})
+    inst.insert("Hor331Zk1", {{"Zk1Abr", 7},
+                              {"Zk1Lfn", 0},
+                              {"Zk1Stz", "LA"},
+                              {"Zk1Bdt", r.day},
+                              {"Zk1Pnr", r.pnr},
+                              {"Zk1Zkt", "AZ"},
+                              {"Zk1Lna", "100"},
+                              {"Zk1Kst", r.kst},
+                              {"Zk1Std", r.minutes},
+                              {"Zk1Tge", r.days},
+                              {"Zk1Von", "2024.12.01"},
+                              {"Zk1Bis", "2024.12.31"},
+                              {"Zk1Rre", 1},
+                              {"Zk1Sta", 2},
+                              {"Zk1Upn", r.pnr}});
+}
+
+const std::vector<Scenario>& scenarios() {
+  static const std::vector<Scenario> all = {
+      {"LogaFinalRunRecalculatesAndCopies",
+       [](Installation& inst) {
+         addLogaGroup(inst);
+         addRecalculationRecords(inst);
+       },
+       {{"A", "2", "0"}, {"A", "2", "1"}, {"A", "9", "0"}}},
+      {"InterimRunsAndTopasCutOff",
+       [](Installation& inst) {
+         addLogaGroup(inst);
+         addTopasGroup(inst);
+         inst.insert("Hor331Zk1", {{"Zk1Abr", 2}, {"Zk1Lfn", 1}, {"Zk1Pnr", "4711"}});
+       },
+       {{"A", "2", "1"}, {"T", "3", "0", "/p4711"}, {"X", "1", "0"}}},
+      {"DatevFinalRunWritesTheSameFile",
+       addDatevGroup,
+       {{"G1", "7", "0"}, {"G1", "7", "1"}},
+       "Lohn und Gehalt/Export/TEST/datev.csv"},
+  };
+  return all;
+}
+
+class SameOnBothEngines : public ::testing::TestWithParam<Scenario> {};
+
+TEST_P(SameOnBothEngines, RunsGiveTheSameRowsLogsAndFiles) {
+  skipWithoutServer();
+  if (IsSkipped()) return;
+  const Outcome sqlite = play(GetParam(), TestEngine::Sqlite);
+  const Outcome pg = play(GetParam(), TestEngine::Postgres);
+  expectSameOutcome(sqlite, pg);
+  // The scenario did reach the database: its runs logged and changed rows.
+  ASSERT_FALSE(sqlite.runs.empty());
+  EXPECT_NE(sqlite.runs[0].log.find("gestartet"), std::string::npos) << sqlite.runs[0].log;
+  const std::string& file = GetParam().file;
+  if (!file.empty()) {
+    EXPECT_GT(pg.files.count(file) ? pg.files.at(file).size() : 0u, 20u) << file;
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(Scenarios, SameOnBothEngines, ::testing::ValuesIn(scenarios()),
+                         [](const auto& scenario) { return std::string(scenario.param.name); });
+
+}  // namespace
+}  // namespace lug::test

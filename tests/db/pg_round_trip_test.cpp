@@ -1,0 +1,106 @@
+// What the server engine costs in round trips and parses, and its run lock.
+#include <chrono>
+#include <thread>
+
+#include "db/pg_engine.h"
+#include "pg_engines.h"
+
+namespace lug::test {
+namespace {
+
+using db::kDupKey;
+using db::kOk;
+
+constexpr char kModeCount[] = "select SfrAnz into :b0  from Hor155Sfr where SfrMod=:b1";
+constexpr char kAllModes[] = "select SfrMod ,SfrAnz  from Hor155Sfr order by SfrMod";
+
+class PgCosts : public PgOnly {
+ protected:
+  db::PgStats stats() { return db::pgStats(db().engine()); }
+  // Round trips and parses the work costs.
+  template <typename Work>
+  db::PgStats cost(Work work) {
+    const db::PgStats before = stats();
+    work();
+    const db::PgStats after = stats();
+    return {after.roundTrips - before.roundTrips, after.prepares - before.prepares};
+  }
+};
+
+TEST_F(PgCosts, StatementsAreParsedOnceAndRunInOneRoundTrip) {
+  auto inserts = cost([&] {
+    for (int i = 0; i < 100; ++i)
+      ASSERT_EQ(db().exec(kInsertMode, {std::to_string(i), int16_t{1}}), kOk);
+  });
+  EXPECT_EQ(inserts.prepares, 1);
+  EXPECT_EQ(inserts.roundTrips, 101);  // the parse, then one per execution
+
+  int16_t count = 0;
+  auto selects = cost([&] {
+    for (int i = 0; i < 10; ++i) ASSERT_EQ(db().exec(kModeCount, {"7"}, {count}), kOk);
+  });
+  EXPECT_EQ(selects.prepares, 1);
+  EXPECT_EQ(selects.roundTrips, 11);
+
+  // Insert-or-add: the failed insert and the update, nothing in between.
+  auto insertOrAdd = cost([&] {
+    ASSERT_EQ(db().exec(kInsertMode, {"7", int16_t{2}}), kDupKey);
+    ASSERT_EQ(db().exec(kAddMode, {int16_t{2}, "7"}), kOk);
+  });
+  EXPECT_EQ(insertOrAdd.roundTrips, 3);  // including the parse of the update
+
+  // The server holds one prepared statement per statement text.
+  static const char kPrepared[] =
+      "select count(*) into :b0  from pg_prepared_statements where statement like :b1";
+  int32_t prepared = 0;
+  ASSERT_EQ(db().exec(kPrepared, {"insert into Hor155Sfr%"}, {prepared}), kOk);
+  EXPECT_EQ(prepared, 1);
+}
+
+TEST_F(PgCosts, CursorsFetchInBatches) {
+  for (int i = 0; i < 1234; ++i)
+    ASSERT_EQ(db().exec(kInsertMode, {std::to_string(i), int16_t{1}}), kOk);
+  auto readAll = [&] {
+    db::Cursor modes(db(), kAllModes);
+    ASSERT_EQ(modes.open(), kOk);
+    std::string mode;
+    int16_t n = 0;
+    int rows = 0;
+    while (modes.fetch({mode, n}) == kOk) ++rows;
+    EXPECT_EQ(rows, 1234);
+  };
+  auto first = cost(readAll);
+  EXPECT_EQ(first.prepares, 3);    // declare, fetch and close, parsed together
+  EXPECT_EQ(first.roundTrips, 4);  // the parse, the declare with 500 rows, two more batches
+  auto again = cost(readAll);
+  EXPECT_EQ(again.prepares, 0);
+  EXPECT_EQ(again.roundTrips, 3);
+}
+
+TEST_F(PgOnly, RunLockKeepsASecondRunOut) {
+  int status = 0;
+  auto first = db::Session::connect({"", "", inst().service()}, "TEST", status);
+  ASSERT_TRUE(first);
+  EXPECT_EQ(first->tryRunLock("TEST"), kOk);
+  EXPECT_EQ(first->tryRunLock("TEST"), kOk);  // held already
+  EXPECT_EQ(db().tryRunLock("TEST"), 1);
+  EXPECT_EQ(db().tryRunLock("NOSUCH"), -1435);
+
+  inst().insert("O1001AbrKreis", {{"AkrNum", "A"}, {"AkrAdt", 0}});
+  const RunResult run = inst().runLug({inst().service(), "test", "A", "1", "0"});
+  EXPECT_EQ(run.exitStatus, 0);
+  EXPECT_NE(run.log.find("LuG-Uebergabe fuer Schema TEST laeuft bereits, Aufruf beendet\r\n"),
+            std::string::npos)
+      << run.log;
+
+  first.reset();  // the lock goes with the session, once its server process has ended
+  int taken = 1;
+  for (int tries = 0; tries < 100 && taken == 1; ++tries) {
+    taken = db().tryRunLock("TEST");
+    if (taken == 1) std::this_thread::sleep_for(std::chrono::milliseconds(20));
+  }
+  EXPECT_EQ(taken, kOk);
+}
+
+}  // namespace
+}  // namespace lug::test
