@@ -5,17 +5,8 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
-packages=(cmake g++ make pkg-config libsqlite3-dev libgtest-dev libpq-dev postgresql)
-missing=()
-for p in "${packages[@]}"; do dpkg -s "$p" >/dev/null 2>&1 || missing+=("$p"); done
-if ((${#missing[@]})); then
-  if [ "$(id -u)" = 0 ]; then
-    apt-get update -qq && DEBIAN_FRONTEND=noninteractive apt-get install -y -qq "${missing[@]}"
-  else
-    echo "missing packages: ${missing[*]} (run as root to install them)" >&2
-    exit 1
-  fi
-fi
+source scripts/packages.sh
+ensure_packages "${build_packages[@]}" libgtest-dev postgresql
 
 jobs=$(nproc 2>/dev/null || echo 2)
 ((jobs > 2)) && jobs=2
