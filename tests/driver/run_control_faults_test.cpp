@@ -1,0 +1,215 @@
+// Runs that go wrong: connection and argument errors, a run already going on,
+// aborts on database failures, missing tables and files, a full log.
+#include <sqlite3.h>
+
+#include <filesystem>
+#include <fstream>
+
+#include "driver/config_file.h"
+#include "driver/run_fixture.h"
+#include "driver/run_log.h"
+
+namespace lug::driver::testing {
+namespace {
+
+namespace fs = std::filesystem;
+
+class RunFaultsTest : public DriverTest {
+ protected:
+  RunFaultsTest() { addGroup("A1", "DATEV"); }
+
+  void configure(const char* name, const std::string& value) {
+    writeConfigValue(defaultConfigPath(), name, value);
+  }
+  std::string connectFailure(int status, const std::string& service, const std::string& schema) {
+    return logged(
+        {"\n\nProtokollierung gestartet, V5.80", "dbConnect-Fehler: " + std::to_string(status),
+         "Benutzer: scott,  Passwort: ********,  Net8: " + service + ",  Schema: " + schema});
+  }
+  std::string logTail(size_t lines) const {
+    const std::string text = log();
+    size_t pos = text.size() - 2;
+    for (size_t i = 0; i < lines && pos != std::string::npos; ++i)
+      pos = text.rfind("\r\n", pos - 1);
+    return pos == std::string::npos ? text : text.substr(pos + 2);
+  }
+  static constexpr char kStore[] = "insert into Hor331Zk1 (Zk1Abr,Zk1Lfn) values (:b0,:b1)";
+};
+
+TEST_F(RunFaultsTest, FailedConnectionIsLoggedWithoutThePassword) {
+  configure("LOGIN", "scott");
+  configure("PASS", "tiger");
+  EXPECT_EQ(run({inst.service(), "nope", "A1", "202403", "0"}), 0);
+  EXPECT_EQ(console.str(), "dbConnect_Status: -1435\n");
+  EXPECT_EQ(log(), connectFailure(-1435, inst.service(), "NOPE"));
+  EXPECT_TRUE(phases.calls.empty());
+}
+
+TEST_F(RunFaultsTest, SchemaThatIsNoIdentifierFailsTheConnection) {
+  configure("LOGIN", "scott");
+  for (const char* schema : {"te-st", "a.b", "test;x", "test'", "t(e"}) {
+    fs::remove(inst.logPath());
+    console.str("");
+    EXPECT_EQ(run({inst.service(), schema, "A1", "202403", "0"}), 0) << schema;
+    EXPECT_EQ(console.str().rfind("dbConnect_Status: -", 0), 0u) << schema;
+    EXPECT_NE(log().find(",  Passwort: ********,  Net8: "), std::string::npos) << schema;
+  }
+  EXPECT_TRUE(phases.calls.empty());
+}
+
+TEST_F(RunFaultsTest, ServiceFromTheConfigurationReplacesTheCommandLine) {
+  configure("LOGIN", "scott");
+  configure("NET8", inst.service());
+  EXPECT_EQ(run({"/nowhere", "TEST", "A1", "202403", "0"}), 1);
+  configure("NET8", "/" + std::string(41, 'n'));  // 42 characters: not a service name
+  EXPECT_EQ(run({"/nowhere", "TEST", "A1", "202403", "0"}), 0);
+  EXPECT_TRUE(logHas("Benutzer: scott,  Passwort: ********,  Net8: /nowhere,  Schema: TEST"));
+}
+
+TEST_F(RunFaultsTest, OverlongCommandLineValuesAreRefused) {
+  std::string service41 = inst.service();
+  service41.resize(41, '/');  // extra slashes name the same directory
+  const std::string start = "\n\nProtokollierung gestartet, V5.80";
+  const std::vector<std::vector<std::string>> refused = {{service41 + "/", "TEST", "A1"},
+                                                         {service41, std::string(41, 'S'), "A1"},
+                                                         {service41, "TEST", "ABCDEF"}};
+  for (const auto& args : refused) {
+    fs::remove(inst.logPath());
+    EXPECT_EQ(run({args[0], args[1], args[2], "202403", "0"}), 0);
+    EXPECT_EQ(log(), logged({start, "Fehler beim Aufruf, Parameter zu lang: " + args[0] + " " +
+                                        args[1] + " " + args[2]}));
+  }
+  EXPECT_TRUE(phases.calls.empty());
+  EXPECT_EQ(run({service41, "TEST", "A1", "202403", "0"}), 1);
+  EXPECT_EQ(run({service41, std::string(40, 'S'), "A1", "202403", "0"}), 0);
+  EXPECT_TRUE(logHas("dbConnect-Fehler: -1435"));
+  addGroup("ABCDE", "DATEV");
+  EXPECT_EQ(run({service41, "TEST", "ABCDE", "202403", "0"}), 1);
+  EXPECT_EQ(runStatus("ABCDE"), "98");
+}
+
+TEST_F(RunFaultsTest, SecondRunOnTheSameSchemaEndsWithoutChangingAnything) {
+  addRecord(202403, 0, -2);
+  ASSERT_EQ(inst.db().tryRunLock("TEST"), db::kOk);  // as a run going on would hold it
+  const test::RunResult result = inst.runLug({inst.service(), "TEST", "A1", "202403", "0"});
+  EXPECT_EQ(result.exitStatus, 0);
+  EXPECT_EQ(result.log, logged({"\n\nProtokollierung gestartet, V5.80",
+                                "LuG-Uebergabe fuer Schema TEST laeuft bereits, Aufruf beendet"}));
+  EXPECT_EQ(inst.scalar("select Zk1Rre from Hor331Zk1"), "-2");
+  EXPECT_EQ(runStatus(), "");
+  EXPECT_FALSE(fs::exists(inst.exportDir()));
+}
+
+TEST_F(RunFaultsTest, FatalStatusAbortsWith60AndKeepsTheWorkDone) {
+  fs::create_directories(inst.root() / "Transfer" /
+                         "Lohn- und Gehalts\xC3\xBC"
+                         "bergabe");
+  phases.hook = [](RunContext& ctx, const std::string&) {
+    ctx.db.exec(kStore, {ctx.abrnr, ctx.lfn});
+    ctx.fail(db::kFatal, "Testschritt: %d", db::kFatal);
+  };
+  EXPECT_EQ(runA1(), 1);
+  EXPECT_EQ(phases.calls, (std::vector<std::string>{"periodRun(A1,202403,0,0)"}));
+  EXPECT_EQ(runStatus(), "60");
+  EXPECT_EQ(logTail(2), logged({"Testschritt: -9999", "Abbruch wegen Fehler, Status: 60"}));
+  EXPECT_EQ(inst.scalar("select count(*) from Hor331Zk1"), "1");
+  EXPECT_TRUE(fs::is_empty(inst.root() / "Transfer" /
+                           "Lohn- und Gehalts\xC3\xBC"
+                           "bergabe"));
+  EXPECT_EQ(console.str(), "");
+}
+
+TEST_F(RunFaultsTest, OtherFailingStatusesAreOnlyLogged) {
+  phases.hook = [](RunContext& ctx, const std::string& call) {
+    if (call.rfind("periodRun", 0) == 0) ctx.fail(-942, "Testschritt: %d", -942);
+  };
+  EXPECT_EQ(runA1(), 1);
+  EXPECT_TRUE(logHas("Testschritt: -942"));
+  EXPECT_EQ(runStatus(), "98");
+}
+
+// Moves all committed work from the write-ahead log into the database file.
+void checkpoint(const std::string& file) {
+  sqlite3* raw = nullptr;
+  ASSERT_EQ(sqlite3_open(file.c_str(), &raw), SQLITE_OK);
+  ASSERT_EQ(sqlite3_exec(raw, "PRAGMA wal_checkpoint(TRUNCATE)", nullptr, nullptr, nullptr),
+            SQLITE_OK);
+  sqlite3_close(raw);
+}
+
+// Overwrites the pages of a table and its indexes in the database file, as a
+// damaged disk would.
+void damageTable(const std::string& file, const std::string& table) {
+  sqlite3* raw = nullptr;
+  ASSERT_EQ(sqlite3_open(file.c_str(), &raw), SQLITE_OK);
+  sqlite3_stmt* pages = nullptr;
+  sqlite3_prepare_v2(raw,
+                     "select rootpage, (select page_size from pragma_page_size) "
+                     "from sqlite_master where tbl_name=?1",
+                     -1, &pages, nullptr);
+  sqlite3_bind_text(pages, 1, table.c_str(), -1, SQLITE_TRANSIENT);
+  std::fstream db(file, std::ios::in | std::ios::out | std::ios::binary);
+  while (sqlite3_step(pages) == SQLITE_ROW) {
+    const int64_t size = sqlite3_column_int64(pages, 1);
+    db.seekp((sqlite3_column_int64(pages, 0) - 1) * size);
+    db << std::string(static_cast<size_t>(size), '\xFF');
+  }
+  sqlite3_finalize(pages);
+  sqlite3_close(raw);
+}
+
+TEST_F(RunFaultsTest, FatalStatusOfAFollowMonthCursorAborts60) {
+  addFollowOffset("A1", 1);
+  checkpoint(inst.service() + "/TEST.db");
+  phases.hook = [this](RunContext&, const std::string& call) {
+    if (call == "periodRun(A1,202403,0,0)") damageTable(inst.service() + "/TEST.db", "Hor171Lu1");
+  };
+  EXPECT_EQ(runA1(), 1);
+  EXPECT_EQ(phases.calls, (std::vector<std::string>{"periodRun(A1,202403,0,0)"}));
+  // The damaged session cannot store the run status any more; the abort goes on regardless.
+  EXPECT_EQ(logTail(1), logged({"Abbruch wegen Fehler, Status: 60"}));
+}
+
+TEST_F(RunFaultsTest, MissingTablesAreReportedAndNeverCrashTheRun) {
+  change("DROP TABLE Hor171Lu1");
+  EXPECT_EQ(runA1(), 1);
+  EXPECT_EQ(runStatus(), "98");
+  change("DROP TABLE Hor171Lug");
+  EXPECT_EQ(runA1(), 1);
+  EXPECT_TRUE(logHas("Hor171Lug-Lesenfehler: -942"));
+  change("DROP TABLE O1001AbrKreis");
+  EXPECT_EQ(runA1(), 1);
+  EXPECT_EQ(logTail(1), logged({"Abbruch wegen Fehler, Status: 98"}));
+}
+
+TEST_F(RunFaultsTest, RunWithoutLogDirectoryGoesOn) {
+  fs::remove_all(inst.logPath().parent_path());
+  EXPECT_EQ(runA1(), 1);
+  EXPECT_EQ(runStatus(), "98");
+  EXPECT_FALSE(fs::exists(inst.logPath()));
+}
+
+TEST_F(RunFaultsTest, FullLogEndsTheRunWithoutCommitting) {
+  addRecord(202402, 0, -2);
+  const std::string before =
+      logged({"\n\nProtokollierung gestartet, V5.80",
+              "LuG-Uebergabe Akr:A1, Schema:TEST am 02.04.2024 08:30:00 gestartet",
+              "\n-- ENDABRECHNUNG !!!! --\n"});
+  std::ofstream(inst.logPath(), std::ios::binary)
+      << std::string(RunLog::kSizeLimit - before.size(), 'x');
+  phases.hook = [](RunContext& ctx, const std::string&) {
+    ctx.db.exec(kStore, {ctx.abrnr, ctx.lfn});
+    ctx.log("one line too many");
+  };
+  EXPECT_EQ(runA1(), 1);
+  EXPECT_EQ(phases.calls.size(), 1u);
+  EXPECT_EQ(inst.scalar("select count(*) from Hor331Zk1"), "1");
+  EXPECT_EQ(inst.scalar("select Zk1Rre from Hor331Zk1"), "-2");
+  EXPECT_EQ(runStatus(), "");
+  phases.calls.clear();
+  EXPECT_EQ(runA1(), 1);  // every later run ends at its first line
+  EXPECT_TRUE(phases.calls.empty());
+}
+
+}  // namespace
+}  // namespace lug::driver::testing
