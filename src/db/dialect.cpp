@@ -198,6 +198,10 @@ class Renderer {
     return false;
   }
 
+  static bool isIndicator(const Node& n) {
+    return !n.group && n.tok.type == Tok::Param && !n.tok.spaceBefore;
+  }
+
   static bool isOperator(const Node& n) {
     if (n.group || n.tok.type != Tok::Punct) return false;
     const std::string& t = n.tok.text;
@@ -258,6 +262,9 @@ class Renderer {
     switch (n.tok.type) {
       case Tok::Param:
         e.text = space(n) + param(n.tok.text);
+        // An input written with its indicator (:b2:b3) binds one value; an
+        // empty text binds NULL, as an indicator of -1 would.
+        if (i < seq.size() && isIndicator(seq[i])) ++i;
         return e;
       case Tok::Number:
       case Tok::String:

@@ -31,6 +31,15 @@ TEST(Dialect, IntoListBecomesOutputsWithIndicators) {
   EXPECT_EQ(plain.inputCount, 2);
 }
 
+TEST(Dialect, InputWithIndicatorBindsOneValue) {
+  auto t = sqlite("update O1001AbrKreis  set AkrRrm=:b0:b1,AkrAzr=:b2 where AkrNum=:b3");
+  EXPECT_EQ(t.inputCount, 3);
+  EXPECT_SQL(t.text, "update O1001AbrKreis set AkrRrm=?1,AkrAzr=?2 where AkrNum=?3");
+  auto values = sqlite("insert into O1001AbrKreis (AkrNum,AkrRrm) values (:b0,:b1:b2)");
+  EXPECT_EQ(values.inputCount, 2);
+  EXPECT_SQL_HAS(values.text, "values (?1,?2)");
+}
+
 TEST(Dialect, RepeatedHostVariableBindsOneValue) {
   auto t = sqlite(
       "select AbrAkr ,AbrNum  from Hor330Abr where ((AbrAkr=:b0 and AbrVon<(select AbrVon  from "

@@ -97,6 +97,13 @@ TEST_F(SessionStatusTest, HostVariablesBindByFirstAppearance) {
   EXPECT_EQ(c.fetch({group, number}), kOk);
   EXPECT_EQ(group + "/" + std::to_string(number), "A1/2");
   EXPECT_EQ(c.open({"A1"}), -1008);  // not all variables bound
+
+  static constexpr char kSetDepth[] = "update O1001AbrKreis  set AkrRrm=:b0:b1 where AkrNum=:b2";
+  ASSERT_EQ(db().exec(kAddGroup, {"A1", int16_t{1}}), kOk);
+  EXPECT_EQ(db().exec(kSetDepth, {int16_t{4}, "A1"}), kOk);
+  int16_t depth = 0;
+  EXPECT_EQ(db().exec(kDepth, {"A1"}, {depth}), kOk);
+  EXPECT_EQ(depth, 4);
 }
 
 TEST_F(SessionStatusTest, CursorsRunSideBySideAndEndWith1403) {
