@@ -342,6 +342,19 @@ void takeIntoList(std::vector<Node>& seq, Translation& t) {
   }
 }
 
+// Oracle names the table alias of an update or delete without AS
+// ("update HOR331ZK1 a  set ..."); the engines need the AS.
+void aliasWithAs(std::vector<Node>& seq, StatementKind kind) {
+  size_t table = 0;
+  if (kind == StatementKind::Update) table = 1;
+  if (kind == StatementKind::Delete && seq.size() > 1 && isWord(seq[1], "from")) table = 2;
+  if (table == 0 || table + 1 >= seq.size()) return;
+  const Node& alias = seq[table + 1];
+  if (alias.group || alias.tok.type != Tok::Ident || keywords().count(lowerAscii(alias.tok.text)))
+    return;
+  seq.insert(seq.begin() + static_cast<long>(table) + 1, Node{{Tok::Ident, "AS", true}, false, {}});
+}
+
 void dropFromDual(std::vector<Node>& seq) {
   for (size_t i = 0; i + 1 < seq.size(); ++i) {
     if (isWord(seq[i], "from") && isWord(seq[i + 1], "dual")) {
@@ -398,6 +411,7 @@ Translation translate(std::string_view oracleText, Dialect dialect) {
     dropFromDual(seq);
   }
   if (dialect == Dialect::Sqlite) orderNullsLikeOracle(seq);
+  aliasWithAs(seq, t.kind);
   if (t.kind == StatementKind::Insert)
     for (size_t i = 1; i < seq.size(); ++i)
       if (isWord(seq[i], "select")) t.insertSelect = true;

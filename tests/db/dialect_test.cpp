@@ -94,6 +94,16 @@ TEST(Dialect, AssignmentToAKeyOrCostColumnStaysAnAssignment) {
              "coalesce(Zk1Kst,'')=coalesce(?4,''))");
 }
 
+TEST(Dialect, TableAliasOfUpdateAndDeleteGetsAs) {
+  EXPECT_SQL(sqlite("update HOR331ZK1 a  set Zk1Sta=8 where a.Zk1Abr=:b0").text,
+             "update HOR331ZK1 AS a set Zk1Sta=8 where a.Zk1Abr=?1");
+  EXPECT_SQL(sqlite("delete  from Hor331Zk1 b where b.Zk1Abr=:b0").text,
+             "delete from Hor331Zk1 AS b where b.Zk1Abr=?1");
+  EXPECT_SQL(sqlite("update Hor331Zk1  set Zk1Sta=8").text, "update Hor331Zk1 set Zk1Sta=8");
+  EXPECT_SQL(sqlite("delete  from Hor331Zk1  where Zk1Abr=:b0").text,
+             "delete from Hor331Zk1 where Zk1Abr=?1");
+}
+
 TEST(Dialect, StatementKinds) {
   EXPECT_EQ(sqlite("ALTER SESSION SET CURRENT_SCHEMA=ABC").schemaName, "ABC");
   EXPECT_EQ(sqlite("ALTER SESSION SET CURRENT_SCHEMA=AB;drop").schemaName, "");

@@ -141,6 +141,20 @@ TEST_F(OracleSemanticsTest, CentralTablesAreQualifiedInEitherSpelling) {
   EXPECT_EQ(site, "");
 }
 
+TEST_F(OracleSemanticsTest, UpdateAndDeleteNameTheirTableAliasWithoutAs) {
+  static constexpr char kMark[] =
+      "update HOR331ZK1 a  set Zk1Sta=8 where (a.Zk1Abr=:b0 and exists (select 1  from Hor331Zk1 b "
+      "where (b.Zk1Abr=a.Zk1Abr and b.Zk1Lfn<>a.Zk1Lfn)))";
+  static constexpr char kDrop[] = "delete  from Hor331Zk1 b where b.Zk1Sta=:b0";
+  inst.insert("Hor331Zk1", {{"Zk1Abr", 1}, {"Zk1Lfn", 0}});
+  inst.insert("Hor331Zk1", {{"Zk1Abr", 1}, {"Zk1Lfn", 1}});
+  inst.insert("Hor331Zk1", {{"Zk1Abr", 2}, {"Zk1Lfn", 0}});
+  EXPECT_EQ(db().exec(kMark, {int32_t{1}}), kOk);
+  EXPECT_EQ(db().exec(kDrop, {int16_t{8}}), kOk);
+  EXPECT_EQ(inst.rows("select Zk1Abr from Hor331Zk1"),
+            (std::vector<std::vector<std::string>>{{"2"}}));
+}
+
 TEST_F(OracleSemanticsTest, PaddingCutsLongerTexts) {
   EXPECT_EQ(text("LPAD(:b0,3)", {"abcdef"}), "abc");
   EXPECT_EQ(text("RPAD(:b0,2)", {"abcdef"}), "ab");
