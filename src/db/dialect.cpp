@@ -268,7 +268,8 @@ class Renderer {
         return e;
       case Tok::Number:
       case Tok::String:
-        e.text = space(n) + n.tok.text;
+        // Oracle's empty text literal is NULL.
+        e.text = space(n) + (n.tok.text == "''" ? "NULL" : n.tok.text);
         return e;
       case Tok::Punct: {  // unary sign
         Expr inner = primary(seq, i);

@@ -90,7 +90,8 @@ void Out::clear() const {
 
 int Out::store(const Value& v, bool indicator) const {
   clear();
-  if (v.type == Value::Type::Null) return indicator ? kOk : kNullFetch;
+  const bool null = v.type == Value::Type::Null || (v.type == Value::Type::Text && v.s.empty());
+  if (null) return indicator ? kOk : kNullFetch;
   switch (kind_) {
     case Kind::Text:
       *static_cast<std::string*>(target_) = textOf(v);

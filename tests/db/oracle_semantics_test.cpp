@@ -28,6 +28,20 @@ TEST_F(OracleSemanticsTest, EmptyTextIsNull) {
   EXPECT_EQ(text("NVL(:b0||:b1,'leer')", {"", "b"}), "b");
   inst.insert("Hor171Lu1", {{"Lu1Num", ""}, {"Lu1Lna", "x"}});
   EXPECT_EQ(inst.scalar("select count(*) from Hor171Lu1 where Lu1Num is null"), "1");
+  EXPECT_EQ(text("NVL('','leer')"), "leer");
+  EXPECT_EQ(text("COALESCE('',:b0)", {"leer"}), "leer");
+}
+
+TEST_F(OracleSemanticsTest, EmptyTextWrittenByOtherProgramsReadsAsNull) {
+  static constexpr char kLine[] =
+      "select NVL(trim(Lu1Lna),'leer') ,NVL(LPAD(Lu1Lna,3,'x'),'leer') ,NVL(TO_DATE(Lu1Lna,"
+      "'yyyy.mm.dd'),'leer') ,NVL(Lu1Lna||Lu1Lna,'leer') into :b0,:b1,:b2,:b3  from Hor171Lu1 ";
+  static constexpr char kName[] = "select Lu1Lna into :b0  from Hor171Lu1 ";
+  ASSERT_EQ(db().execDynamic("insert into Hor171Lu1 (Lu1Lna) values ('')"), kOk);
+  std::string trimmed, padded, date, joined;
+  EXPECT_EQ(db().exec(kLine, {}, {trimmed, padded, date, joined}), kOk);
+  EXPECT_EQ(trimmed + " " + padded + " " + date + " " + joined, "leer leer leer leer");
+  EXPECT_EQ(db().exec(kName, {}, {trimmed}), kNullFetch);
 }
 
 TEST_F(OracleSemanticsTest, DatesTravelAsTextAndCompareInDateOrder) {
