@@ -74,8 +74,9 @@ ora::DateTime dateArg(sqlite3_value* v) {
   return ora::parseDate(*textArg(v));
 }
 
-void fnSysdate(sqlite3_context* ctx, int, sqlite3_value**) {
-  resultText(ctx, ora::canonical(ora::sysdate()));
+// A clock fixed by a malformed LUG_SYSDATE is a statement error, not a crash.
+void fnSysdate(sqlite3_context* ctx, int argc, sqlite3_value** argv) {
+  guarded(ctx, argc, argv, [&] { resultText(ctx, ora::canonical(ora::sysdate())); });
 }
 
 void fnToChar(sqlite3_context* ctx, int argc, sqlite3_value** argv) {

@@ -135,6 +135,9 @@ TEST_F(OracleSemanticsTest, DatabaseClockIsFixedByTheEnvironment) {
   ::setenv("LUG_SYSDATE", "2024.12.31 23:59:59", 1);
   EXPECT_EQ(text("TO_CHAR(SYSDATE+1,'dd.mm.yyyy hh24:mi:ss')"), "01.01.2025 23:59:59");
   EXPECT_EQ(setDateFormat(db()), kOk);
+  ::setenv("LUG_SYSDATE", "morgen", 1);
+  EXPECT_EQ(clockLong(db(), now), -1861);
+  EXPECT_EQ(now, "");
 }
 
 TEST_F(OracleSemanticsTest, CentralTablesAreQualifiedInEitherSpelling) {
