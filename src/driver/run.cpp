@@ -256,6 +256,7 @@ class Run {
   // period is open, and as a final run once it is over.
   static void applyTopasCutoff(RunContext& ctx) {
     const std::string& t = ctx.startTime;  // dd.mm.yyyy hh24:mi:ss
+    if (t.size() < 10) return;             // clock not read: the kind of run stands as decided
     std::string day = t.substr(0, 2);
     if (day != "01") {
       char buf[16];

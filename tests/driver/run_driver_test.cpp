@@ -245,6 +245,11 @@ TEST_F(TopasRunTest, CutOffDateDecidesBetweenPartialAndFinalRun) {
   EXPECT_EQ(runOn("2024.02.20 10:00:00", "1"), "1 1 2024.03.01-2024.03.31 ");
 }
 
+TEST_F(TopasRunTest, UnreadableClockKeepsTheRequestedKind) {
+  EXPECT_EQ(runOn("morgen", "0"), "0 0 2024.03.01-2024.03.31 ");
+  EXPECT_EQ(runStatus(), "98");
+}
+
 TEST_F(TopasRunTest, CutOffOnThePeriodsLastDayKeepsTheRequestedKind) {
   inst.insert(
       "Hor330Abr",
