@@ -1,6 +1,7 @@
 #include "db/session.h"
 
 #include <cmath>
+#include <limits>
 #include <stdexcept>
 
 #include "db/oracle.h"
@@ -14,11 +15,22 @@ constexpr int kTooManyRows = -1422;      // ORA-01422: exact fetch returns more 
 constexpr int kInvalidSql = -900;        // ORA-00900: invalid SQL statement
 constexpr int kInvalidNumber = -1722;    // ORA-01722: invalid number
 
+constexpr int kOverflow = -1455;  // ORA-01455: converting column overflows integer datatype
+
+// Whether a whole number fits the integer type T (false for NaN).
+template <typename T>
+bool fits(double whole) {
+  constexpr double lowest = static_cast<double>(std::numeric_limits<T>::min());
+  return whole >= lowest && whole < -lowest;
+}
+
 template <typename T>
 int storeNumber(void* target, const Value& v) {
   double d = 0;
   switch (v.type) {
     case Value::Type::Int:
+      if constexpr (std::is_integral_v<T> && sizeof(T) < sizeof(v.i))
+        if (!fits<T>(static_cast<double>(v.i))) return kOverflow;
       *static_cast<T*>(target) = static_cast<T>(v.i);
       return kOk;
     case Value::Type::Real:
@@ -34,10 +46,11 @@ int storeNumber(void* target, const Value& v) {
     case Value::Type::Null:
       return kOk;
   }
-  if constexpr (std::is_floating_point_v<T>)
-    *static_cast<T*>(target) = static_cast<T>(d);
-  else
-    *static_cast<T*>(target) = static_cast<T>(std::trunc(d));
+  if constexpr (std::is_integral_v<T>) {
+    d = std::trunc(d);
+    if (!fits<T>(d)) return kOverflow;
+  }
+  *static_cast<T*>(target) = static_cast<T>(d);
   return kOk;
 }
 

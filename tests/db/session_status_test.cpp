@@ -65,6 +65,25 @@ TEST_F(SessionStatusTest, SingleRowSelectClearsOutputsAndReportsOracleStatuses) 
   EXPECT_EQ(db().exec(kUnknownColumn, {"A1"}, {group}), -904);
 }
 
+TEST_F(SessionStatusTest, NumberThatDoesNotFitItsOutputFailsWith1455) {
+  static constexpr char kValue[] = "select :b0 into :b1  from dual ";
+  int16_t flag = 7;
+  EXPECT_EQ(db().exec(kValue, {int32_t{70000}}, {flag}), -1455);
+  EXPECT_EQ(flag, 0);
+  EXPECT_EQ(db().exec(kValue, {int32_t{-32768}}, {flag}), kOk);
+  EXPECT_EQ(flag, -32768);
+  EXPECT_EQ(db().exec(kValue, {32768.0}, {flag}), -1455);
+  int32_t minutes = 7;
+  EXPECT_EQ(db().exec(kValue, {1e12}, {minutes}), -1455);
+  EXPECT_EQ(db().exec(kValue, {"1e400"}, {minutes}), -1455);
+  EXPECT_EQ(db().exec(kValue, {"2147483647"}, {minutes}), kOk);
+  EXPECT_EQ(minutes, 2147483647);
+  int64_t big = 0;
+  EXPECT_EQ(db().exec(kValue, {9.3e18}, {big}), -1455);
+  EXPECT_EQ(db().exec(kValue, {int64_t{9223372036854775807}}, {big}), kOk);
+  EXPECT_EQ(big, 9223372036854775807);
+}
+
 TEST_F(SessionStatusTest, WritesReportDuplicatesMissingRowsAndOverlongValues) {
   EXPECT_EQ(db().exec(kAddGroup, {"A1", int16_t{1}}), kOk);
   EXPECT_EQ(db().exec(kAddGroup, {"A1", int16_t{2}}), kDupKey);
