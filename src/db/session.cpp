@@ -247,11 +247,11 @@ int Cursor::open(Ins in) {
   close();
   int status = kOk;
   prepared_ = session_.acquire(sql_, status);
-  if (!prepared_) return status;
+  if (prepared_) status = session_.bindAndExecute(*prepared_, in, Reading::Cursor);
+  if (status != kOk) return failOpen(status);
   open_ = true;
   ended_ = false;
-  status = session_.bindAndExecute(*prepared_, in, Reading::Cursor);
-  if (status != kOk || mode_ == Mode::Stream) return status;
+  if (mode_ == Mode::Stream) return kOk;
   while ((status = prepared_->stmt->next()) == kOk) {
     std::vector<Value> row;
     for (int i = 0; i < prepared_->stmt->columnCount(); ++i)
@@ -260,12 +260,23 @@ int Cursor::open(Ins in) {
   }
   Session::release(prepared_);
   prepared_ = nullptr;
-  return status == kNoData ? kOk : status;
+  return status == kNoData ? kOk : failOpen(status);
+}
+
+// A cursor whose open failed fetches no row: each fetch repeats the open's
+// status, so that a loop that does not test the open still ends on it (and a
+// fatal status stays fatal).
+int Cursor::failOpen(int status) {
+  close();
+  open_ = true;
+  failed_ = status;
+  return status;
 }
 
 int Cursor::fetch(Outs out) {
   for (const Out& o : out) o.clear();
   if (!open_) return -1001;  // ORA-01001: invalid cursor
+  if (failed_ != kOk) return failed_;
   if (ended_) return kNoData;
   if (mode_ == Mode::Snapshot) {
     if (snapshotPos_ >= snapshot_.size()) return ended_ = true, kNoData;
@@ -296,6 +307,7 @@ int Cursor::close() {
   snapshot_.clear();
   snapshotPos_ = 0;
   open_ = false;
+  failed_ = kOk;
   return kOk;
 }
 

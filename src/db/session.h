@@ -134,6 +134,8 @@ class Cursor {
   int close();
 
  private:
+  int failOpen(int status);
+
   Session& session_;
   const char* sql_;
   Mode mode_;
@@ -142,6 +144,7 @@ class Cursor {
   size_t snapshotPos_ = 0;
   bool open_ = false;
   bool ended_ = false;
+  int failed_ = kOk;  // status of an open that failed
 };
 
 }  // namespace lug::db

@@ -156,6 +156,23 @@ TEST_F(SessionStatusTest, CursorsRunSideBySideAndEndWith1403) {
   EXPECT_EQ(b, 1);
 }
 
+TEST_F(SessionStatusTest, CursorWhoseOpenFailedFetchesNoRowButTheOpensStatus) {
+  static constexpr char kUnknown[] = "select XyzNum  from Hor999Xyz where XyzNum=:b0";
+  addPeriods("A1", 2);
+  Cursor c(db(), kPeriods);
+  ASSERT_EQ(c.open({"A1"}), kOk);
+  c.close();
+  EXPECT_EQ(c.open({}), -1008);
+  int32_t number = 7;
+  std::string von = "stale";
+  EXPECT_EQ(c.fetch({number, von}), -1008);
+  EXPECT_EQ(number, 0);
+  EXPECT_EQ(von, "");
+  Cursor missing(db(), kUnknown);
+  EXPECT_EQ(missing.open({"x"}), -942);
+  EXPECT_EQ(missing.fetch({von}), -942);
+}
+
 TEST_F(SessionStatusTest, CursorOutputsMayRequireAValue) {
   ASSERT_EQ(db().exec(kAddPeriod, {"A1", int32_t{1}, "2024.01.01", ""}), kOk);
   Cursor c(db(), kPeriodsEnd);
