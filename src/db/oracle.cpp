@@ -141,6 +141,16 @@ std::string repeatPad(std::string_view pad, size_t count) {
   return std::string(firstChars(out, count));
 }
 
+// What a date format leaves out is, as on Oracle, taken from the database
+// clock: the current year and month (the day is the first, the time midnight),
+// and a two-digit year lies in the current century.
+void completeFromClock(DateTime& d, int shortYear) {
+  const DateTime now = sysdate();
+  if (shortYear >= 0) d.year = now.year / 100 * 100 + shortYear;
+  if (d.year < 0) d.year = now.year;
+  if (d.month < 0) d.month = now.month;
+}
+
 std::optional<std::string> nullIfEmpty(std::string s) {
   if (s.empty()) return std::nullopt;
   return s;
@@ -226,16 +236,16 @@ std::string toChar(const DateTime& d, std::string_view format) {
 }
 
 DateTime toDate(std::string_view text, std::string_view format) {
-  DateTime d{0, 1, 1, 0, 0, 0};
-  bool haveYear = false;
+  DateTime d{-1, -1, 1, 0, 0, 0};  // year and month not given yet
+  int shortYear = -1;
   size_t pos = 0;
   for (const FormatItem& item : parseFormat(format)) {
     switch (item.element) {
       case Element::Year4:
-        d.year = readNumber(text, pos, 4), haveYear = true;
+        d.year = readNumber(text, pos, 4);
         break;
       case Element::Year2:
-        d.year = 2000 + readNumber(text, pos, 2), haveYear = true;
+        shortYear = readNumber(text, pos, 2);
         break;
       case Element::Month:
         d.month = readNumber(text, pos, 2);
@@ -261,7 +271,8 @@ DateTime toDate(std::string_view text, std::string_view format) {
         break;
     }
   }
-  if (pos != text.size() || !haveYear) throw formatMismatch();
+  if (pos != text.size()) throw formatMismatch();
+  if (d.year < 0 || d.month < 0 || shortYear >= 0) completeFromClock(d, shortYear);
   validate(d);
   return d;
 }

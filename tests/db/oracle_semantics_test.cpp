@@ -84,6 +84,9 @@ TEST_F(OracleSemanticsTest, ToDateReadsEveryFormatOfTheProgram) {
   EXPECT_EQ(text(expr, {"20240305", "yyyymmdd"}), "05.03.2024 00:00:00");
   EXPECT_EQ(text(expr, {"2024-03-05", "yyyy-mm-dd"}), "05.03.2024 00:00:00");
   EXPECT_EQ(text(expr, {"05.03.2024 13:45:07", "dd.mm.yyyy hh24:mi:ss"}), "05.03.2024 13:45:07");
+  // A time alone is a time on the first day of the current month.
+  EXPECT_EQ(text(expr, {"13:45:07", "hh24:mi:ss"}), "01.03.2024 13:45:07");
+  EXPECT_EQ(text("TO_CHAR(TO_DATE(:b0,'hh24:mi:ss'),'hh24:mi:ss')", {"07:08:09"}), "07:08:09");
   std::string out = "stale";
   EXPECT_EQ(eval("TO_DATE(:b0,'yyyy.mm.dd')", {"2024.02.30"}, out), -1847);
   EXPECT_EQ(out, "");
