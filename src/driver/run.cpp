@@ -78,7 +78,7 @@ class Run {
     log_.writef("\n\nProtokollierung gestartet, V%s", kVersion);
     if (args_.size() < 5) {
       const int count = static_cast<int>(args_.size()) + 1;
-      env_.console << "Fehler, Anzahl Parameter: " << count << "\n";
+      env_.console << "Fehler, Anzahl Parameter: " << count;
       log_.writef("Fehler beim Aufruf, Anzahl Parameter: %d", count);
       return 0;
     }

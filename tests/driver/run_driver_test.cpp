@@ -61,6 +61,7 @@ TEST_F(RunDriverTest, ProgramPrintsItsLinesAndEndsWithStatus1) {
 
 TEST_F(RunDriverTest, FewerThanFiveArgumentsEndBeforeTheConnection) {
   EXPECT_EQ(run({inst.service(), "TEST", "A1", "202403"}), 0);
+  EXPECT_EQ(console.str(), "Fehler, Anzahl Parameter: 5");
   EXPECT_EQ(log(), logged({"\n\nProtokollierung gestartet, V5.80",
                            "Fehler beim Aufruf, Anzahl Parameter: 5"}));
   EXPECT_TRUE(phases.calls.empty());
