@@ -254,6 +254,16 @@ class SqliteEngine : public Engine {
                       "PRAGMA journal_mode=WAL; PRAGMA synchronous=FULL; "
                       "PRAGMA cache_size=-16000;",
                       nullptr, nullptr, nullptr);
+    return rc == SQLITE_OK ? checkWritable() : statusOf(db_, rc);
+  }
+
+  // A database that another program keeps locked beyond the busy timeout, or
+  // that cannot be written, fails the connection rather than every write of
+  // the run (whose statuses the run does not test everywhere).
+  int checkWritable() {
+    int rc = sqlite3_exec(db_, "BEGIN IMMEDIATE", nullptr, nullptr, nullptr);
+    if (rc != SQLITE_OK) return statusOf(db_, rc);
+    rc = sqlite3_exec(db_, "ROLLBACK", nullptr, nullptr, nullptr);
     return rc == SQLITE_OK ? kOk : statusOf(db_, rc);
   }
 

@@ -36,6 +36,7 @@ class SessionStatusTest : public DbTest {
       const std::string von = "2024.0" + std::to_string(i) + ".01";
       ASSERT_EQ(db().exec(kAddPeriod, {akr, int32_t{i}, von, von}), kOk);
     }
+    db().commit();
   }
 };
 

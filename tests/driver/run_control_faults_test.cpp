@@ -88,6 +88,21 @@ TEST_F(RunFaultsTest, OverlongCommandLineValuesAreRefused) {
   EXPECT_EQ(runStatus("ABCDE"), "98");
 }
 
+TEST_F(RunFaultsTest, DatabaseLockedByAnotherProgramFailsTheConnection) {
+  configure("LOGIN", "scott");
+  addRecord(202403, 0, -2);
+  sqlite3* other = nullptr;
+  ASSERT_EQ(sqlite3_open((inst.service() + "/TEST.db").c_str(), &other), SQLITE_OK);
+  ASSERT_EQ(sqlite3_exec(other, "BEGIN IMMEDIATE", nullptr, nullptr, nullptr), SQLITE_OK);
+  EXPECT_EQ(runA1(), 0);  // after the busy timeout of 10 s
+  sqlite3_exec(other, "ROLLBACK", nullptr, nullptr, nullptr);
+  sqlite3_close(other);
+  EXPECT_EQ(console.str(), "dbConnect_Status: -9999\n");
+  EXPECT_EQ(log(), connectFailure(db::kFatal, inst.service(), "TEST"));
+  EXPECT_TRUE(phases.calls.empty());
+  EXPECT_EQ(inst.scalar("select Zk1Rre from Hor331Zk1"), "-2");
+}
+
 TEST_F(RunFaultsTest, SecondRunOnTheSameSchemaEndsWithoutChangingAnything) {
   addRecord(202403, 0, -2);
   ASSERT_EQ(inst.db().tryRunLock("TEST"), db::kOk);  // as a run going on would hold it
