@@ -104,10 +104,14 @@ TEST_F(RunDriverTest, PersonnelFilterNeedsSlashPAndOneToNineCharacters) {
 
 TEST_F(RunDriverTest, SchemaInLowerCaseFindsItsFilesAndSiteNumber) {
   change("update Horsystem.Hor112Mnd set MndSto='00042'");
-  std::string site;
-  phases.hook = [&site](RunContext& ctx, const std::string&) { site = ctx.site; };
+  std::string site, exportDir;
+  phases.hook = [&](RunContext& ctx, const std::string&) {
+    site = ctx.site;
+    exportDir = ctx.exportDir;
+  };
   EXPECT_EQ(run({inst.service(), "test", "A1", "202403", "0"}), 1);
   EXPECT_EQ(site, "00042");
+  EXPECT_EQ(exportDir, "../Transfer/Lohn und Gehalt/Export/TEST");
   EXPECT_TRUE(logHas("LuG-Uebergabe Akr:A1, Schema:TEST am 02.04.2024 08:30:00 gestartet"));
   EXPECT_TRUE(fs::is_directory(inst.exportDir()));
 }

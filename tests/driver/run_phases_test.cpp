@@ -135,6 +135,15 @@ TEST_F(RunPhasesTest, LogaCopiesRecalculationRecordsBeforeTheDifferences) {
             (std::vector<std::vector<std::string>>{{"1", "ZR"}, {"3", "ZR*E"}}));
 }
 
+TEST_F(RunPhasesTest, FailedLogaCopyIsLoggedAndTheRunGoesOn) {
+  change("update Hor171Lug set LugLgp='LOGA'");
+  setDepth("1");
+  change("DROP TABLE Hor331Zk4");
+  EXPECT_EQ(runA1(), 1);
+  EXPECT_TRUE(logHas("Fehler Koopieren Zk3: -942"));
+  EXPECT_EQ(phases.calls.back(), "export(LOGA)");
+}
+
 TEST_F(RunPhasesTest, OnlyTheInterfaceTypeLogaCopiesRecalculationRecords) {
   change("update Hor171Lug set LugLgp='LOGA4'");
   setDepth("1");
