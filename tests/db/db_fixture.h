@@ -20,6 +20,8 @@ inline const char* statement(const std::string& text) {
 
 class DbTest : public ::testing::Test {
  protected:
+  explicit DbTest(test::TestEngine engine = test::defaultTestEngine()) : inst("TEST", engine) {}
+
   Session& db() { return inst.db(); }
 
   // "select <expr> into :o0:o1  from dual " with the inputs bound.

@@ -49,7 +49,7 @@ TEST_F(KeyColumnsTest, AddingUpdateFindsTheRecordWithAnEmptyCostUnit) {
   EXPECT_EQ(addMinutes("", 30), kOk);
   EXPECT_EQ(addMinutes("KT2", 30), kNoData);
   EXPECT_EQ(inst.rows("select Zk1Ktr, Zk1Std, Zk1Krt from Hor331Zk1 order by Zk1Ktr"),
-            (std::vector<std::vector<std::string>>{{"", "90", "K1"}, {"KT1", "10", ""}}));
+            (std::vector<std::vector<std::string>>{{"KT1", "10", ""}, {"", "90", "K1"}}));
 }
 
 TEST_F(KeyColumnsTest, EmptyTextStaysNullOutsideKeyAndCostColumns) {

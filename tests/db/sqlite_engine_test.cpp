@@ -2,6 +2,9 @@
 // how values are stored.
 #include <sqlite3.h>
 
+#include <cstdlib>
+#include <fstream>
+
 #include "db/db_fixture.h"
 #include "db/ddl.h"
 #include "db/shared_ops.h"
@@ -11,8 +14,12 @@ namespace {
 
 using testing::DbTest;
 
+constexpr char kAddGroup[] = "insert into O1001AbrKreis (AkrNum) values (:b0)";
+
 class SqliteEngineTest : public DbTest {
  protected:
+  SqliteEngineTest() : DbTest(test::TestEngine::Sqlite) {}
+
   int connectStatus(const std::string& service, const std::string& schema) {
     int st = 0;
     auto s = Session::connect({"user", "secret", service}, schema, st);
@@ -65,6 +72,30 @@ TEST_F(SqliteEngineTest, DatesAreStoredAsTextAndEmptyTextAsNull) {
   EXPECT_EQ(storedType("AbrVon", "Hor330Abr"), "text");
   EXPECT_EQ(inst.rows("select AbrVon, AbrBis from Hor330Abr"),
             (std::vector<std::vector<std::string>>{{"2024.03.01", "2024.03.31"}}));
+}
+
+TEST_F(SqliteEngineTest, MalformedClockIsAStatementError) {
+  ::setenv("LUG_SYSDATE", "morgen", 1);
+  std::string now = "stale";
+  EXPECT_EQ(clockLong(db(), now), -1861);
+  EXPECT_EQ(now, "");
+  ::unsetenv("LUG_SYSDATE");
+}
+
+TEST_F(SqliteEngineTest, WriteBlockedByAnotherConnectionIsFatalAfterTheBusyTimeout) {
+  sqlite3* other = nullptr;
+  ASSERT_EQ(sqlite3_open((inst.service() + "/TEST.db").c_str(), &other), SQLITE_OK);
+  ASSERT_EQ(sqlite3_exec(other, "BEGIN IMMEDIATE", nullptr, nullptr, nullptr), SQLITE_OK);
+  EXPECT_EQ(db().exec(kAddGroup, {"A1"}), kFatal);
+  sqlite3_exec(other, "ROLLBACK", nullptr, nullptr, nullptr);
+  sqlite3_close(other);
+}
+
+TEST_F(SqliteEngineTest, UnreadableDatabaseFileIsFatal) {
+  std::ofstream(inst.service() + "/BROKEN.db", std::ios::binary) << std::string(8192, 'x');
+  int st = 0;
+  EXPECT_EQ(Session::connect({"", "", inst.service()}, "BROKEN", st), nullptr);
+  EXPECT_EQ(st, kFatal);
 }
 
 }  // namespace

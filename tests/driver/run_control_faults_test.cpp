@@ -16,7 +16,9 @@ namespace fs = std::filesystem;
 
 class RunFaultsTest : public DriverTest {
  protected:
-  RunFaultsTest() { addGroup("A1", "DATEV"); }
+  explicit RunFaultsTest(test::TestEngine engine = test::defaultTestEngine()) : DriverTest(engine) {
+    addGroup("A1", "DATEV");
+  }
 
   void configure(const char* name, const std::string& value) {
     writeConfigValue(defaultConfigPath(), name, value);
@@ -36,7 +38,13 @@ class RunFaultsTest : public DriverTest {
   static constexpr char kStore[] = "insert into Hor331Zk1 (Zk1Abr,Zk1Lfn) values (:b0,:b1)";
 };
 
-TEST_F(RunFaultsTest, FailedConnectionIsLoggedWithoutThePassword) {
+// Faults of the embedded engine's files and of service names that are directories.
+class SqliteRunFaultsTest : public RunFaultsTest {
+ protected:
+  SqliteRunFaultsTest() : RunFaultsTest(test::TestEngine::Sqlite) {}
+};
+
+TEST_F(SqliteRunFaultsTest, FailedConnectionIsLoggedWithoutThePassword) {
   configure("LOGIN", "scott");
   configure("PASS", "tiger");
   EXPECT_EQ(run({inst.service(), "nope", "A1", "202403", "0"}), 0);
@@ -57,7 +65,7 @@ TEST_F(RunFaultsTest, SchemaThatIsNoIdentifierFailsTheConnection) {
   EXPECT_TRUE(phases.calls.empty());
 }
 
-TEST_F(RunFaultsTest, ServiceFromTheConfigurationReplacesTheCommandLine) {
+TEST_F(SqliteRunFaultsTest, ServiceFromTheConfigurationReplacesTheCommandLine) {
   configure("LOGIN", "scott");
   configure("NET8", inst.service());
   EXPECT_EQ(run({"/nowhere", "TEST", "A1", "202403", "0"}), 1);
@@ -66,7 +74,7 @@ TEST_F(RunFaultsTest, ServiceFromTheConfigurationReplacesTheCommandLine) {
   EXPECT_TRUE(logHas("Benutzer: scott,  Passwort: ********,  Net8: /nowhere,  Schema: TEST"));
 }
 
-TEST_F(RunFaultsTest, OverlongCommandLineValuesAreRefused) {
+TEST_F(SqliteRunFaultsTest, OverlongCommandLineValuesAreRefused) {
   std::string service41 = inst.service();
   service41.resize(41, '/');  // extra slashes name the same directory
   const std::string start = "\n\nProtokollierung gestartet, V5.80";
@@ -88,7 +96,7 @@ TEST_F(RunFaultsTest, OverlongCommandLineValuesAreRefused) {
   EXPECT_EQ(runStatus("ABCDE"), "98");
 }
 
-TEST_F(RunFaultsTest, DatabaseLockedByAnotherProgramFailsTheConnection) {
+TEST_F(SqliteRunFaultsTest, DatabaseLockedByAnotherProgramFailsTheConnection) {
   configure("LOGIN", "scott");
   addRecord(202403, 0, -2);
   sqlite3* other = nullptr;
@@ -173,7 +181,7 @@ void damageTable(const std::string& file, const std::string& table) {
   sqlite3_close(raw);
 }
 
-TEST_F(RunFaultsTest, FatalStatusOfAFollowMonthCursorAborts60) {
+TEST_F(SqliteRunFaultsTest, FatalStatusOfAFollowMonthCursorAborts60) {
   addFollowOffset("A1", 1);
   checkpoint(inst.service() + "/TEST.db");
   phases.hook = [this](RunContext&, const std::string& call) {

@@ -63,7 +63,8 @@ std::string logged(const std::vector<std::string>& messages) {
   return crlf(toWindows1252(text));
 }
 
-DriverTest::DriverTest() : previousDir_(std::filesystem::current_path()) {
+DriverTest::DriverTest(test::TestEngine engine)
+    : inst("TEST", engine), previousDir_(std::filesystem::current_path()) {
   std::filesystem::current_path(inst.workDir());
   setClock("2024.04.02 08:30:00");
 }

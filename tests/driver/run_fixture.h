@@ -45,7 +45,7 @@ std::string logged(const std::vector<std::string>& messages);
 
 class DriverTest : public ::testing::Test {
  protected:
-  DriverTest();
+  explicit DriverTest(test::TestEngine engine = test::defaultTestEngine());
   ~DriverTest() override;
 
   // Accounting group `akr` with an interface of the same key and type `lgp`, and the
