@@ -6,7 +6,6 @@
 #include <fstream>
 
 #include "db/db_fixture.h"
-#include "db/ddl.h"
 #include "db/shared_ops.h"
 
 namespace lug::db {
@@ -64,8 +63,7 @@ TEST_F(SqliteEngineTest, EverySchemaSharesTheCentralSchema) {
 TEST_F(SqliteEngineTest, DatesAreStoredAsTextAndEmptyTextAsNull) {
   static constexpr char kAddPeriod[] =
       "insert into Hor330Abr (AbrAkr,AbrNum,AbrVon,AbrBis) values "
-      "(:b0,:b1,TO_DATE(:b2,'dd.mm.yyyy'),"
-      ":b3)";
+      "(:b0,:b1,TO_DATE(:b2,'dd.mm.yyyy'),:b3)";
   ASSERT_EQ(db().exec(kAddPeriod, {"", int32_t{1}, "01.03.2024", "2024.03.31"}), kOk);
   db().commit();
   EXPECT_EQ(storedType("AbrAkr", "Hor330Abr"), "null");
