@@ -123,8 +123,10 @@ void addDatevGroup(Installation& inst) {
        {Record{"1002", "2024.12.05", "4100", 480, 0}, Record{"1001", "2024.12.24", "", 90.5, 0},
         Record{"1001", "2024.12.02", "B\xC3\xBCro", -75, 5},
         Record{"1003", "2024.12.31", "4100", 0, 10}})
+    // Stored as records of an interim run: the final run recomputes only its
+    // own run number, and the exporter hands over every run of the period.
     inst.insert("Hor331Zk1", {{"Zk1Abr", 7},
-                              {"Zk1Lfn", 0},
+                              {"Zk1Lfn", 5},
                               {"Zk1Stz", "LA"},
                               {"Zk1Bdt", r.day},
                               {"Zk1Pnr", r.pnr},
