@@ -24,7 +24,6 @@ constexpr size_t kServiceWidth = 41, kSchemaWidth = 40, kAkrWidth = 5;
 constexpr int kInterimLimit = 999;
 constexpr int kRecalcSlots = 12;
 
-constexpr char kSetRunStatus[] = "update O1001AbrKreis  set AkrAdt=:b0 where AkrNum=:b1";
 constexpr char kRecalcDepth[] = "select AkrRrm into :b0:b1  from O1001AbrKreis where AkrNum=:b2";
 constexpr char kGroupFlags[] =
     "select AkrSsl ,AkrAzr into :b0:b1,:b2:b3  from O1001AbrKreis where AkrNum=:b4";
@@ -379,7 +378,7 @@ class Run {
             static_cast<long>(ctx.abrnr), now.c_str());
     env_.console << "\nLohn und Gehaltuebergabe fuer Akr: " << ctx.akr
                  << " und Abrnr: " << ctx.abrnr << " ist beendet";
-    ctx.status = ctx.db.exec(kSetRunStatus, {int16_t{98}, ctx.akr});
+    ctx.setRunStatus(98);
     return ctx.db.commit() == db::kOk ? 1 : 0;
   }
 

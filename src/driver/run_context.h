@@ -62,6 +62,8 @@ class RunContext {
   void fail(int st, const char* format, ...) __attribute__((format(printf, 3, 4)));
   // Ends the run through the abort routine when the status is fatal.
   void abortIfFatal(int st);
+  // Sets the accounting group's run status AkrAdt (98 at the normal end).
+  int setRunStatus(int16_t code);
   // The abort routine: records the code as the group's run status, logs it,
   // commits the work done so far and ends the process with exit status 1.
   [[noreturn]] void abort(int16_t code);

@@ -9,6 +9,7 @@
 
 #include "driver/cp1252.h"
 #include "driver/run_exit.h"
+#include "driver/text_format.h"
 
 namespace lug::driver {
 namespace {
@@ -25,18 +26,6 @@ using File = std::unique_ptr<std::FILE, FileCloser>;
 
 bool append(std::FILE* file, std::string_view text) {
   return std::fwrite(text.data(), 1, text.size(), file) == text.size() && std::fflush(file) == 0;
-}
-
-std::string formatted(const char* format, va_list args) {
-  va_list measure;
-  va_copy(measure, args);
-  const int length = std::vsnprintf(nullptr, 0, format, measure);
-  va_end(measure);
-  if (length <= 0) return {};
-  std::string text(static_cast<std::size_t>(length) + 1, '\0');
-  std::vsnprintf(text.data(), text.size(), format, args);
-  text.resize(static_cast<std::size_t>(length));
-  return text;
 }
 
 // Old log number k: the log path without its last four characters (".txt"),
@@ -67,7 +56,7 @@ void RunLog::write(std::string_view text) {
 void RunLog::writef(const char* format, ...) {
   va_list args;
   va_start(args, format);
-  const std::string text = formatted(format, args);
+  const std::string text = formatV(format, args);
   va_end(args);
   write(text);
 }

@@ -8,22 +8,12 @@
 #include <vector>
 
 #include "driver/cp1252.h"
+#include "driver/text_format.h"
 
 namespace lug::exporters {
 namespace {
 
 namespace fs = std::filesystem;
-
-std::string formatted(const char* format, va_list args) {
-  va_list measure;
-  va_copy(measure, args);
-  const int length = std::vsnprintf(nullptr, 0, format, measure);
-  va_end(measure);
-  if (length <= 0) return {};
-  std::vector<char> text(static_cast<size_t>(length) + 1);
-  std::vsnprintf(text.data(), text.size(), format, args);
-  return std::string(text.data(), static_cast<size_t>(length));
-}
 
 // Makes the rename itself durable.
 void syncDirectory(const fs::path& dir) {
@@ -69,7 +59,7 @@ void TransferFile::write(std::string_view text) {
 void TransferFile::printf(const char* format, ...) {
   va_list args;
   va_start(args, format);
-  const std::string text = formatted(format, args);
+  const std::string text = driver::formatV(format, args);
   va_end(args);
   write(text);
 }
