@@ -12,7 +12,7 @@ jobs=$(nproc 2>/dev/null || echo 2)
 ((jobs > 2)) && jobs=2
 build() {
   local dir=$1; shift
-  cmake -S . -B "$dir" -DLUG_WERROR=ON "$@" >/dev/null
+  cmake -S . -B "$dir" -DLUG_WERROR=ON -DLUG_POSTGRES=ON -DLUG_TESTS=ON "$@" >/dev/null
   cmake --build "$dir" -j "$jobs"
 }
 run_tests() {
