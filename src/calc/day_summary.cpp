@@ -103,7 +103,7 @@ void modelDays(RunContext& ctx, const SummaryInput& in, DayFigures& f) {
   days.close();
 }
 
-double roundedToCents(double v) {
+double rounded(double v) {
   char text[64];
   std::snprintf(text, sizeof text, "%.2f", v);
   return std::strtod(text, nullptr);
@@ -139,8 +139,12 @@ DayFigures finished(DayFigures f, double checkDays) {
   constexpr double kPerMinute = 1.0 / 60;
   f.svt = f.stt - checkDays * 0.1;
   f.sln *= kPerMinute, f.uns *= kPerMinute, f.zes *= kPerMinute;
+  return roundedToCents(f);
+}
+
+DayFigures roundedToCents(DayFigures f) {
   for (double* v : {&f.stt, &f.svt, &f.slt, &f.ant, &f.sln, &f.uns, &f.zes, &f.bzt, &f.unt})
-    *v = roundedToCents(*v);
+    *v = rounded(*v);
   return f;
 }
 

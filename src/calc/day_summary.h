@@ -17,6 +17,7 @@ inline constexpr double kPeriodDays = 30;
 // The nine values of a day summary; hours are minutes until finished().
 struct DayFigures {
   double stt = 0, svt = 0, slt = 0, ant = 0, sln = 0, uns = 0, zes = 0, bzt = 0, unt = 0;
+  bool operator==(const DayFigures&) const = default;
 };
 
 struct SummaryInput {
@@ -36,6 +37,8 @@ void bookingFigures(RunContext& ctx, const SummaryInput& in, DayFigures& f);
 // The figures as written: Zk2Svt reduced by the check days (tenths), minutes
 // as hours, every value rounded to two decimals.
 DayFigures finished(DayFigures f, double checkDays);
+// Every value rounded to two decimals.
+DayFigures roundedToCents(DayFigures f);
 
 // Insert-or-add of a finished day summary.
 void writeDaySummary(RunContext& ctx, int32_t abr, const std::string& pnr, const std::string& bdt,

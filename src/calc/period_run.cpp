@@ -4,11 +4,10 @@
 
 #include "calc/day_counts.h"
 #include "calc/day_summary.h"
-#include "calc/period_account.h"
+#include "calc/line_values.h"
 #include "calc/records.h"
 #include "calc/site_values.h"
 #include "calc/special_keys.h"
-#include "driver/interface_row.h"
 
 namespace lug::calc {
 namespace {
@@ -19,8 +18,6 @@ constexpr char kDeleteEmployeeRecords[] =
 constexpr char kDeleteSummaries[] = "delete  from Hor331Zk2  where Zk2Abr=:b0";
 constexpr char kDeleteEmployeeSummaries[] =
     "delete  from Hor331Zk2  where (Zk2Abr=:b0 and Zk2Pnr=:b1)";
-constexpr char kRecordKinds[] =
-    "select Lg1Stz ,Lg1Stt ,Lg1Svt ,Lg1Zes  from Hor170Lg1 where Lg1Num=:b0";
 constexpr char kEmployments[] =
     "select trim(BsvPnr) ,trim(BsvAkr) ,trim(BsvGvo) ,trim(BsvGbi) ,trim(BsvLug) ,trim(BsvSfr)  "
     "from Hor310Bsv where ((BsvAkr=:b0 and BsvGvo<=:b1) and (BsvGbi is null  or BsvGbi>=:b2)) "
@@ -29,10 +26,6 @@ constexpr char kPayrollEmployments[] =
     "select trim(BsvPnr) ,trim(BsvAkr) ,trim(BsvGvo) ,trim(BsvGbi) ,trim(BsvLug) ,trim(BsvSfr)  "
     "from Hor310Bsv where ((((BsvAkr=:b0 and  not BsvLug is null ) and BsvLug>'0') and "
     "BsvGvo<=:b1) and (BsvGbi is null  or BsvGbi>=:b2)) order by BsvPnr,BsvGvo desc";
-constexpr char kGroupInSpan[] =
-    "select BsvAkr into :b0:b1  from HOR310BSV where ((BsvPnr=:b2 and "
-    "BsvGvo<=TO_DATE(:b3,'yyyy.mm.dd')) and (BsvGbi>=TO_DATE(:b4,'yyyy.mm.dd') or BsvGbi is null "
-    "))";
 constexpr char kLines[] =
     "select Lu1Num ,Lu1Stz ,Lu1Ztk ,Lu1Lna ,Lu1Lgr ,Lu1Gvo ,Lu1Gbi ,Lu1Rre ,Lu1Tgw ,Lu1Kst ,Lu1Ktr "
     ",Lu1Krt ,Lu1Tge ,Lu1Sol ,Lu1Svk ,Lu1Flg ,Lu1Lfn ,Lu1Sts ,Lu1Fkt ,Lu1Ztr ,Lu1Mog ,Lu1Sta  from "
@@ -47,13 +40,6 @@ constexpr char kSummedDayValues[] =
     ",ZkbSta "
     " from Hor331Zkb where ((((ZkbPnr=:b0 and ZkbZkt=:b1) and ZkbZtr=1) and ZkbDtm>=:b2) and "
     "ZkbDtm<=:b3) group by ZkbPnr,ZkbZtr,ZkbKst,ZkbKtr,ZkbKrt,ZkbZkt,ZkbStg,ZkbSta order by ZkbZkt";
-constexpr char kSingleDays[] =
-    "select ZkbPnr ,ZkbZtr ,ZkbDtm ,ZkbKst ,ZkbKtr ,ZkbKrt ,ZkbZkt ,ZkbStd ,ZkbTge ,ZkbStg ,ZkbSta "
-    ",ZkbDat  from Hor331Zkb where ((((ZkbPnr=:b0 and ZkbZtr=1) and ZkbZkt=:b1) and ZkbDtm>=:b2) "
-    "and ZkbDtm<=:b3) order by ZkbZkt,ZkbDtm";
-
-constexpr size_t kMaxRecordKinds = 5;
-constexpr int16_t kLastDayAsBookingDate = 2;
 constexpr int16_t kPartialTopasRun = 2;
 
 // What the period run keeps of one employment row; cleared for every row.
@@ -87,7 +73,7 @@ class PeriodRun {
     ctx_.log("AbrNum: %ld, Von: %s  bis: %s", static_cast<long>(abrnr_), booked_.von.c_str(),
              booked_.bis.c_str());
     if (!followMonth_) own_ = booked_;
-    bookingDate_ = dateOf(own_);
+    bookingDate_ = bookingDate(own_, lug_.dtm);
     ctx_.log(lug_.pnr != 0 ? "Nur LuG-PersNr verarbeiten\n" : "Alle PersNr verarbeiten\n");
     readRecordKinds();
     hasInterruptionLine_ = readInterruptionLine(ctx_, lug_.lug, booked_, interruption_) == db::kOk;
@@ -97,11 +83,6 @@ class PeriodRun {
  private:
   const std::string& filter() const { return ctx_.pnrFilter; }
   bool finalRun() const { return ctx_.interim == 0; }
-
-  // The period's first day, or its last when the interface asks for it.
-  std::string dateOf(const Span& s) const {
-    return lug_.dtm == kLastDayAsBookingDate ? s.bis : s.von;
-  }
 
   void deleteEarlierResults() {
     const int16_t lfn = ctx_.lfn;
@@ -116,16 +97,8 @@ class PeriodRun {
   }
 
   void readRecordKinds() {
-    db::Cursor kinds(ctx_.db, kRecordKinds);
-    openCursor(ctx_, kinds, {lug_.lgp});
-    std::string stz;
-    int16_t stt = 0, svt = 0, zes = 0;
-    int st = db::kOk;
-    while (recordKinds_.size() < kMaxRecordKinds &&
-           (st = kinds.fetch({stz, stt, svt, zes})) == db::kOk)
-      recordKinds_.push_back(stz);
+    const int st = calc::readRecordKinds(ctx_, lug_.lgp, recordKinds_);
     if (recordKinds_.empty()) ctx_.fail(st, "Keine Satzarten gefunden !");
-    kinds.close();
   }
 
   void employments() {
@@ -140,10 +113,7 @@ class PeriodRun {
 
   void employment(const Employment& row) {
     if (!filter().empty() && filter() != row.pnr) return;
-    if (row.lug.empty())
-      ctx_.log("Pnr: %s", row.pnr.c_str());
-    else
-      ctx_.log("Pnr: %s   PersNr-LuG verwenden: %s", row.pnr.c_str(), row.lug.c_str());
+    logEmployment(ctx_, row);
     const bool newEmployee = row.pnr != previousPnr_;
     if (newEmployee) employedDays_ = 0, previousPnr_ = row.pnr;
     if (leftForOtherGroup(row)) return;
@@ -158,8 +128,7 @@ class PeriodRun {
   bool leftForOtherGroup(const Employment& row) {
     if (openEnd(row.gbi) || row.gbi > own_.von) return false;
     std::string group;
-    const int st = ctx_.db.exec(kGroupInSpan, {row.pnr, own_.bis, own_.von}, {group});
-    ctx_.abortIfFatal(st);
+    const int st = readGroupInSpan(ctx_, row.pnr, own_, group);
     if (st != db::kOk || group == runAkr_) return false;
     ctx_.log("Pnr : %s in anderen AbrKreis gewechselt ->nicht berechnen", row.pnr.c_str());
     return true;
@@ -169,19 +138,10 @@ class PeriodRun {
   // period are computed only when the employee then belonged to another
   // group, under that group's interface. Returns whether the row is computed.
   bool enteredLater(const Employment& row) {
-    std::string group;
-    int st = ctx_.db.exec(kGroupInSpan, {row.pnr, booked_.bis, booked_.von}, {group});
-    ctx_.abortIfFatal(st);
-    if (st != db::kOk || group == runAkr_) {
-      ctx_.log(st != db::kOk ? "    -> erst später eingetreten!"
-                             : "    -> neues Bsv im alten Abrkreis!");
-      previousPnr_.clear();
-      return false;
-    }
-    akr_ = group;
-    st = readInterfaceRow(ctx_.db, akr_, lug_);
-    if (st != db::kOk) ctx_.fail(st, "Hor171Lug-Lesenfehler(3): %d", st);
-    return true;
+    if (enteredFromOtherGroup(ctx_, row, booked_, akr_, lug_, "Hor171Lug-Lesenfehler(3): %d"))
+      return true;
+    previousPnr_.clear();
+    return false;
   }
 
   void compute(const Employment& row, bool newEmployee) {
@@ -190,6 +150,7 @@ class PeriodRun {
       if (newEmployee && hasInterruptionLine_) interruptions(row);
     }
     if (newEmployee) {
+      scope_ = {row.pnr, row.upn(), akr_, lug_.dtm, booked_, own_, followMonth_};
       for (const std::string& stz : recordKinds_) recordKind(row, stz);
       if (!followMonth_ && ctx_.lfn != kPartialTopasRun && ctx_.site == kSiteWithAccountValues)
         accountValues(row);
@@ -229,26 +190,20 @@ class PeriodRun {
     siteValues(ctx_, in, periodRecords_);
   }
 
-  // The interface lines of one record kind; of two lines with the same
-  // account and wage type only the newest counts.
+  // The interface lines of one record kind.
   void recordKind(const Employment& row, const std::string& stz) {
     db::Cursor lines(ctx_.db, kLines);
     int st = openCursor(ctx_, lines, {lug_.lug, stz, booked_.von, booked_.bis});
     if (st != db::kOk) ctx_.log("Warnung Hor171Lu1-Status: %d, Stz: %s", st, stz.c_str());
-    InterfaceLine line, previous;
-    bool first = true;
+    InterfaceLine line;
+    NewestLines newest(ctx_);
     while (st == db::kOk && (st = fetchLine(lines, line)) != db::kNoData) {
       if (st != db::kOk) {
         ctx_.fail(st, "Warnung Hor171Lu1-Status: %d, Stz: %s", st, stz.c_str());
         st = db::kOk;  // the line is skipped
         continue;
       }
-      if (!first && line.ztk == previous.ztk && line.lna == previous.lna) {
-        ctx_.log("Warnung Mehrfache Zuordnung: Zkt: %s -> Lna: %s", line.ztk.c_str(),
-                 line.lna.c_str());
-        continue;
-      }
-      first = false, previous = line;
+      if (!newest.counts(line)) continue;
       if (ctx_.lfn >= 1 && line.ztr == 0 && ctx_.topas == 0) continue;
       interfaceLine(row, line);
     }
@@ -266,79 +221,28 @@ class PeriodRun {
     openCursor(ctx_, bookings, {row.pnr, line.ztk, booked_.von, booked_.bis});
     Booking b;
     int st;
-    while ((st = fetchAccountRow(bookings, b)) == db::kOk) booking(row, line, b);
+    while ((st = fetchAccountRow(bookings, b)) == db::kOk) booking(line, b);
     if (st != db::kNoData)
       ctx_.fail(st, "Warnung Monatszeitkonto-Status: %d, Pnr: %s, Zkt: %s", st, row.pnr.c_str(),
                 line.ztk.c_str());
     bookings.close();
   }
 
-  void booking(const Employment& row, const InterfaceLine& line, const Booking& b) {
-    if (line.ztr != 0)
-      periodAccount(row, line, b);
-    else if (line.tgw == 0)
-      monthValue(row, line, b);
-    else
-      dayValues(row, line, b);
-  }
-
   // Period accounts go to the work table once the period has interim runs,
   // so that only their differences are handed over.
-  void periodAccount(const Employment& row, const InterfaceLine& line, const Booking& b) {
-    const bool toPeriodRecords = ctx_.highestLfn == 0 || ctx_.topas != 0;
-    RecordWriter& to = toPeriodRecords ? static_cast<RecordWriter&>(periodRecords_) : workRecords_;
-    const PeriodAccountInput in{b, line, booked_, row.upn(), followMonth_};
-    if (calc::periodAccount(ctx_, in, to, row_.checkDays) > 0 && toPeriodRecords)
+  void booking(const InterfaceLine& line, const Booking& b) {
+    const bool spansToPeriodRecords = ctx_.highestLfn == 0 || ctx_.topas != 0;
+    RecordWriter& spans =
+        spansToPeriodRecords ? static_cast<RecordWriter&>(periodRecords_) : workRecords_;
+    const LineTargets to{periodRecords_,
+                         spans,
+                         false,
+                         "Insert Hor331Zk1-Status %d",
+                         "Insert 331Zk1-Status %d",
+                         "Update Hor331Zk1-Status %d"};
+    if (handOverBooking(ctx_, scope_, line, b, to, row_.checkDays) &&
+        (line.ztr == 0 || spansToPeriodRecords))
       row_.written = true;
-  }
-
-  void monthValue(const Employment& row, const InterfaceLine& line, const Booking& b) {
-    // In a follow month the line tells which period's day is the booking date.
-    Record r = valueRecord(row, line, b, dateOf(followMonth_ && line.fkt != 0 ? booked_ : own_));
-    r.sta = 1;
-    handOver(r, line, b, booked_, "PNR: %s, Prueftage: %d, M-Konto: %s,Kst-Stelle: %s, Kst-Art: %s",
-             "Insert Hor331Zk1-Status %d");
-  }
-
-  void dayValues(const Employment& row, const InterfaceLine& line, const Booking& month) {
-    db::Cursor days(ctx_.db, kSingleDays);
-    openCursor(ctx_, days, {month.pnr, month.zkt, booked_.von, booked_.bis});
-    Booking b;
-    int st;
-    while ((st = fetchDay(days, b)) == db::kOk) {
-      Record r = valueRecord(row, line, b, b.dtm);
-      r.sta = 2;
-      handOver(r, line, b, {b.dtm, b.dtm},
-               "PNR: %s, Prueftage: %d, T-Konto: %s, Kst-Stelle: %s, Kst-Art: %s",
-               "Insert 331Zk1-Status %d");
-    }
-    if (st != db::kNoData)
-      ctx_.fail(st, "Warnung Tageszeitkonto_Status: %d, Pnr: %s", st, row.pnr.c_str());
-    days.close();
-  }
-
-  Record valueRecord(const Employment& row, const InterfaceLine& line, const Booking& b,
-                     const std::string& bdt) const {
-    Record r = lineRecord(line, b, row.upn());
-    r.bdt = bdt;
-    r.von = booked_.von, r.bis = booked_.bis;
-    return r;
-  }
-
-  // Minutes, or the check days of the range on lines that count them; a
-  // value of neither is not handed over.
-  void handOver(Record& r, const InterfaceLine& line, const Booking& b, const Span& range,
-                const char* checkDaysLine, const char* insertFailed) {
-    if (line.tge != 0) {
-      r.tge = checkDays(ctx_, akr_, line, b, range);
-      ctx_.log(checkDaysLine, b.pnr.c_str(), r.tge, b.zkt.c_str(), b.kst.c_str(), b.krt.c_str());
-    } else {
-      r.std = b.std;
-    }
-    if (line.svk != 0) row_.checkDays += r.tge;
-    if (r.std == 0 && r.tge == 0) return;
-    row_.written = true;
-    insertOrAdd(ctx_, periodRecords_, r, insertFailed, "Update Hor331Zk1-Status %d");
   }
 
   RunContext& ctx_;
@@ -351,6 +255,7 @@ class PeriodRun {
   const Span booked_;
   InterfaceRow lug_;  // interface of akr_
   std::string bookingDate_;
+  LineScope scope_;  // of the employee whose accounts are computed
   std::vector<std::string> recordKinds_;
   InterruptionLine interruption_;
   bool hasInterruptionLine_ = false;

@@ -4,6 +4,7 @@
 // the small date rules shared by the period run and the recalculation.
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "db/session.h"
 #include "driver/run_context.h"
@@ -31,6 +32,25 @@ struct InterfaceLine {
 };
 int fetchLine(db::Cursor& c, InterfaceLine& line);
 
+// Interface lines in cursor order (account, wage type, newest validity
+// first): of several lines with the same account and wage type only the
+// newest counts; each further one is reported in the run log.
+class NewestLines {
+ public:
+  explicit NewestLines(RunContext& ctx) : ctx_(ctx) {}
+  // Whether the line counts; a line that counts is remembered.
+  bool counts(const InterfaceLine& line);
+
+ private:
+  RunContext& ctx_;
+  bool first_ = true;
+  std::string ztk_, lna_;
+};
+
+// The record kinds of a payroll-system type (Hor170Lg1), at most five in
+// cursor order. Returns the status that ended the reading.
+int readRecordKinds(RunContext& ctx, const std::string& lgp, std::vector<std::string>& kinds);
+
 // One booking row (Hor331Zkb); the month and summed cursors leave dtm and dat empty.
 struct Booking {
   std::string pnr{};
@@ -52,6 +72,8 @@ struct Employment {
   const std::string& upn() const { return lug.empty() ? pnr : lug; }
 };
 int fetchEmployment(db::Cursor& c, Employment& e);
+// The run-log line of an employment row being computed.
+void logEmployment(RunContext& ctx, const Employment& e);
 
 // The master cost assignment of an employee (Hor311Zuo).
 struct CostAssignment {
@@ -65,6 +87,22 @@ struct Span {
   std::string von{}, bis{};
   bool operator==(const Span&) const = default;
 };
+// The accounting group of the employee's employment row that overlaps the
+// span; 0 when there is one.
+int readGroupInSpan(RunContext& ctx, const std::string& pnr, const Span& span, std::string& group);
+
+// An employment row that starts after the span is computed only when the
+// employee belonged to another group than `akr` in the span: then `akr`
+// becomes that group and its interface is read into `lug` (a failure logged
+// with `readFailed`, a format with the status). Otherwise the reason is
+// logged and false returned.
+bool enteredFromOtherGroup(RunContext& ctx, const Employment& row, const Span& span,
+                           std::string& akr, InterfaceRow& lug, const char* readFailed);
+
+// The booking date of month records: the period's last day when the
+// interface says so (LugDtm 2), else its first day.
+std::string bookingDate(const Span& period, int16_t dtm);
+
 // The part of the period the employment covers.
 Span employmentSpan(const Employment& e, const Span& period);
 

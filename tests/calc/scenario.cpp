@@ -20,14 +20,14 @@ Cell textOrNull(const std::string& s) {
 }  // namespace
 
 void addGroup(Installation& inst, const GroupData& g) {
-  inst.insert("O1001AbrKreis", {{"AkrNum", g.akr}, {"AkrLug", g.lug}, {"AkrRrm", 0}});
+  inst.insert("O1001AbrKreis", {{"AkrNum", g.akr}, {"AkrLug", g.lug}, {"AkrRrm", g.recalcDepth}});
   inst.insert("Hor171Lug",
               {{"LugLug", g.lug}, {"LugLgp", g.lgp}, {"LugDtm", g.dtm}, {"LugPnr", g.payrollOnly}});
   for (const std::string& kind : g.kinds)
     inst.insert("Hor170Lg1", {{"Lg1Num", g.lgp}, {"Lg1Stz", kind}});
-  addPeriod(inst, g.akr, 1, "2024.01.01", "2024.01.31");
-  addPeriod(inst, g.akr, 2, "2024.02.01", "2024.02.29");
-  addPeriod(inst, g.akr, 3, "2024.03.01", "2024.03.31");
+  addPeriod(inst, g.akr, g.firstPeriod, "2024.01.01", "2024.01.31");
+  addPeriod(inst, g.akr, g.firstPeriod + 1, "2024.02.01", "2024.02.29");
+  addPeriod(inst, g.akr, g.firstPeriod + 2, "2024.03.01", "2024.03.31");
 }
 
 void addPeriod(Installation& inst, const std::string& akr, int nr, const std::string& von,
@@ -130,6 +130,14 @@ void addAttendance(Installation& inst, const std::string& pnr, const std::string
 
 void addDayCode(Installation& inst, const std::string& code, const std::string& account) {
   inst.insert("Hor131Fcd", {{"FcdNum", code}, {"FcdZkt", account}});
+}
+
+lug::test::RunResult runAt(Installation& inst, const std::string& now, const std::string& akr,
+                           const std::string& abrnr, const std::string& mode,
+                           const std::string& filter) {
+  std::vector<std::string> args{inst.service(), inst.schema(), akr, abrnr, mode};
+  if (!filter.empty()) args.push_back(filter);
+  return inst.runLug(args, {{"LUG_SYSDATE", now}});
 }
 
 std::vector<std::string> daysOf(const std::string& von, const std::string& bis) {

@@ -19,12 +19,15 @@ using lug::test::Installation;
 using Lines = std::vector<std::string>;
 
 // Accounting group A1 with interface L1 of the given payroll type and its
-// record kind "LA"; periods 1 to 3 are January to March 2024.
+// record kind "LA"; periods 1 to 3 (from `firstPeriod` on) are January to
+// March 2024.
 struct GroupData {
   std::string akr = "A1", lug = "L1", lgp = "DATEV";
   int dtm = 0;          // 2: booking date is the period's last day
   int payrollOnly = 0;  // LugPnr
   std::vector<std::string> kinds = {"LA"};
+  int recalcDepth = 0;  // AkrRrm: earlier periods recalculated by a run
+  int firstPeriod = 1;
 };
 void addGroup(Installation& inst, const GroupData& g = {});
 void addPeriod(Installation& inst, const std::string& akr, int nr, const std::string& von,
@@ -68,6 +71,13 @@ void addAttendance(Installation& inst, const std::string& pnr, const std::string
                    const std::string& whole, const std::string& first = "",
                    const std::string& second = "");
 void addDayCode(Installation& inst, const std::string& code, const std::string& account);
+
+// Runs the lug program for a period of a group with the database clock at
+// `now` ("yyyy.mm.dd hh24:mi:ss"; it is also the run key); mode "1" is an
+// interim run, `filter` the optional sixth argument.
+lug::test::RunResult runAt(Installation& inst, const std::string& now, const std::string& akr,
+                           const std::string& abrnr, const std::string& mode = "0",
+                           const std::string& filter = "");
 
 // Days of a calendar span, yyyy.mm.dd.
 std::vector<std::string> daysOf(const std::string& von, const std::string& bis);
