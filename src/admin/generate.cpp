@@ -1,6 +1,8 @@
 #include "admin/generate.h"
 
 #include <cstdio>
+#include <map>
+#include <tuple>
 
 #include "admin/suite_rows.h"
 
@@ -81,7 +83,6 @@ class Generator {
   }
 
   void month(const std::string& pnr, int p, const std::string& kst, const std::string& ktr) {
-    int32_t sums[4] = {0, 0, 0, 0};
     int32_t balance = random_.between(-600, 600);
     const bool absentBlock = random_.chance(3);
     for (auto d = periodStart(p); d.month == p; d = ora::addDays(d, 1)) {
@@ -94,17 +95,20 @@ class Generator {
                  .unpaid = absent && weekday ? 480 : 0,
                  .balance1 = balance,
                  .balance2 = balance / 2});
-      if (weekday && !absent) workday(pnr, day, kst, ktr, sums, balance);
+      if (weekday && !absent) workday(pnr, day, kst, ktr, balance);
     }
     rows_.day({.pnr = pnr, .day = ora::canonical(periodStart(p)), .kind = 3, .maximum = 10000.0});
-    const char* accounts[] = {"NORM", "UEB", "NACHT", "SONN"};
-    for (int a = 0; a < 4; ++a)
-      if (sums[a] != 0)
-        booking(pnr, 3, ora::canonical(periodStart(p)), kst, ktr, accounts[a], sums[a], 0);
+    // Like the suite, one month value per account and cost assignment.
+    for (const auto& [key, total] : monthTotals_) {
+      const auto& [account, costCentre, costUnit] = key;
+      rows_.booking({pnr, 3, ora::canonical(periodStart(p)), costCentre, costUnit, "01", account,
+                     total.first, total.second});
+    }
+    monthTotals_.clear();
   }
 
   void workday(const std::string& pnr, const std::string& day, const std::string& kst,
-               const std::string& ktr, int32_t sums[4], int32_t& balance) {
+               const std::string& ktr, int32_t& balance) {
     const int kind = random_.between(1, 100);
     if (kind <= 4) {  // leave, sometimes half a day
       const bool half = kind <= 1;
@@ -122,7 +126,6 @@ class Generator {
     const int32_t overtime = worked > 480 ? worked - 480 : 0;
     const int32_t night = random_.chance(10) ? random_.between(60, 240) : 0;
     balance += worked - 480;
-    sums[0] += 480, sums[1] += overtime, sums[2] += night;
     booking(pnr, 1, day, kst, ktr, "NORM", 480, 10);
     booking(pnr, 1, day, kst, ktr, "ANW", worked, 10);
     booking(pnr, 1, day, kst, ktr, "GLZ", worked - 480, 0);
@@ -134,10 +137,15 @@ class Generator {
   void booking(const std::string& pnr, int16_t kind, const std::string& day, const std::string& kst,
                const std::string& ktr, const char* account, int32_t minutes, int32_t tenths) {
     rows_.booking({pnr, kind, day, kst, ktr, "01", account, minutes, tenths});
+    auto& total = monthTotals_[{account, kst, ktr}];
+    total.first += minutes, total.second += tenths;
   }
 
   db::Session& s_;
   SuiteRows rows_;
+  // Minutes and tenths of the month per account, cost centre and cost unit.
+  std::map<std::tuple<std::string, std::string, std::string>, std::pair<int32_t, int32_t>>
+      monthTotals_;
   GenerateOptions options_;
   Random random_;
 };
