@@ -42,6 +42,9 @@ class Generator {
     master();
     for (int e = 1; e <= options_.employees; ++e) employee(e);
     if (int st = s_.commit(); st != db::kOk) throw SuiteRowError(st);
+    // Statistics for the query planner, as an installation's maintenance keeps them.
+    if (int st = s_.execDynamic("ANALYZE"); st != db::kOk) throw SuiteRowError(st);
+    if (int st = s_.commit(); st != db::kOk) throw SuiteRowError(st);
   }
 
  private:
