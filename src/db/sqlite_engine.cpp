@@ -237,7 +237,8 @@ class SqliteEngine : public Engine {
   int open(const fs::path& file, const std::string& schema) {
     if (db_) sqlite3_close_v2(db_);
     db_ = nullptr;
-    int rc = sqlite3_open_v2(file.c_str(), &db_, SQLITE_OPEN_READWRITE, nullptr);
+    int rc =
+        sqlite3_open_v2(file.c_str(), &db_, SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX, nullptr);
     if (rc != SQLITE_OK) return kFatal;
     sqlite3_extended_result_codes(db_, 1);
     sqlite3_busy_timeout(db_, 10000);
