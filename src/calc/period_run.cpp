@@ -7,7 +7,7 @@
 #include "calc/line_values.h"
 #include "calc/records.h"
 #include "calc/site_values.h"
-#include "calc/special_keys.h"
+#include "calc/balance_keys.h"
 
 namespace lug::calc {
 namespace {

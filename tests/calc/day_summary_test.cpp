@@ -3,7 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "calc/scenario.h"
-#include "calc/special_keys.h"
+#include "calc/balance_keys.h"
 
 namespace lug::calc::test {
 namespace {

@@ -1,4 +1,4 @@
-#include "calc/special_keys.h"
+#include "calc/balance_keys.h"
 
 namespace lug::calc {
 namespace {
