@@ -1,13 +1,12 @@
 #include "driver/production_phases.h"
 
 #include "calc/period_run.h"
+#include "driver/run_statements.h"
 #include "recalc/differences.h"
 #include "recalc/recalculation.h"
 
 namespace lug {
 namespace {
-
-constexpr char kRecalcDepth[] = "select AkrRrm into :b0:b1  from O1001AbrKreis where AkrNum=:b2";
 
 // The period calculation and the recalculation.
 class ProductionPhases : public Phases {

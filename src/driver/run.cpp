@@ -13,6 +13,7 @@
 #include "driver/cp1252.h"
 #include "driver/interface_row.h"
 #include "driver/run_exit.h"
+#include "driver/run_statements.h"
 
 namespace lug::driver {
 namespace {
@@ -24,7 +25,6 @@ constexpr size_t kServiceWidth = 41, kSchemaWidth = 40, kAkrWidth = 5;
 constexpr int kInterimLimit = 999;
 constexpr int kRecalcSlots = 12;
 
-constexpr char kRecalcDepth[] = "select AkrRrm into :b0:b1  from O1001AbrKreis where AkrNum=:b2";
 constexpr char kGroupFlags[] =
     "select AkrSsl ,AkrAzr into :b0:b1,:b2:b3  from O1001AbrKreis where AkrNum=:b4";
 constexpr char kInterfaceKey[] =
@@ -35,9 +35,6 @@ constexpr char kFollowOffsets[] =
 constexpr char kEarlierPeriods[] =
     "select AbrAkr ,AbrNum  from Hor330Abr where ((AbrAkr=:b0 and AbrVon<(select AbrVon  from "
     "Hor330Abr where (AbrAkr=:b0 and AbrNum=:b2))) and AbrSts<>8) order by AbrVon desc";
-constexpr char kPeriodDates[] =
-    "select AbrVon ,AbrBis into :b0:b1,:b2:b3  from Hor330Abr where (AbrAkr=:b4 and AbrNum=:b5)";
-constexpr char kUnmask[] = "update Hor331Zk1  set Zk1Rre=(Zk1Rre* (-1)) where Zk1Rre<0";
 constexpr char kRunNumbers[] =
     "select  coalesce (min(Zk1Lfn),(-1)) , coalesce (max(Zk1Lfn),0) into :b0,:b1  from Hor331Zk1 "
     "where (Zk1Abr=:b2 and Zk1Lfn<1000)";

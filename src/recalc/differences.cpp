@@ -2,6 +2,7 @@
 
 #include "calc/records.h"
 #include "calc/source_rows.h"
+#include "driver/run_statements.h"
 
 namespace lug::recalc {
 namespace {
@@ -69,7 +70,6 @@ constexpr char kInsertJournal[] =
     "insert into Hor331Zk5 (Zk5Key,Zk5Abr,Zk5Stz,Zk5Bdt,Zk5Pnr,Zk5Zkt,Zk5Lna,Zk5Lgr,Zk5Kst,Zk5Ktr,"
     "Zk5Krt,Zk5Std,Zk5Tge,Zk5Von,Zk5Bis,Zk5Sts,Zk5Rre,Zk5Upn,Zk5Inf,Zk5Su1) values "
     "(:b0,:b1,:b2,:b3,:b4,:b5,:b6,:b7,:b8,:b9,:b10,:b11,:b12,:b13,:b14,:b15,:b16,:b17,:b18,:b19)";
-constexpr char kUnmask[] = "update Hor331Zk1  set Zk1Rre=(Zk1Rre* (-1)) where Zk1Rre<0";
 
 constexpr int16_t kDifferenceRecord = 2;  // Zk1Rre
 constexpr int32_t kReposting = 3;         // Zk5Rre

@@ -9,6 +9,7 @@
 #include "calc/records.h"
 #include "calc/site_values.h"
 #include "driver/interface_row.h"
+#include "driver/run_statements.h"
 
 namespace lug::recalc {
 namespace {
@@ -18,8 +19,6 @@ using calc::Employment;
 using calc::InterfaceLine;
 using calc::Span;
 
-constexpr char kPeriodDates[] =
-    "select AbrVon ,AbrBis into :b0:b1,:b2:b3  from Hor330Abr where (AbrAkr=:b4 and AbrNum=:b5)";
 constexpr char kEmployments[] =
     "select trim(BsvPnr) ,trim(BsvAkr) ,trim(BsvGvo) ,trim(BsvGbi) ,trim(BsvLug)  from Hor310Bsv "
     "where ((BsvAkr=:b0 and BsvGvo<=:b1) and (BsvGbi is null  or BsvGbi>=:b2)) order by "
