@@ -7,10 +7,10 @@
 
 #include "admin/demo.h"
 #include "admin/generate.h"
+#include "config/config_file.h"
+#include "config/credential_cipher.h"
 #include "db/ddl.h"
 #include "db/session.h"
-#include "driver/config_file.h"
-#include "driver/credential_cipher.h"
 
 namespace lug::admin {
 namespace {
@@ -42,18 +42,18 @@ int init(const std::vector<std::string>& a) {
 }
 
 int encipher(const std::vector<std::string>& a) {
-  std::printf("%s\n", driver::encipherCredential(a[0]).c_str());
+  std::printf("%s\n", config::encipherCredential(a[0]).c_str());
   return 0;
 }
 
 int decipher(const std::vector<std::string>& a) {
-  std::printf("%s\n", driver::decipherCredential(a[0]).c_str());
+  std::printf("%s\n", config::decipherCredential(a[0]).c_str());
   return 0;
 }
 
 int ini(const std::vector<std::string>& a) {
   try {
-    driver::writeConfigValue(a[0], a[1], a[2]);
+    config::writeConfigValue(a[0], a[1], a[2]);
   } catch (const std::exception& e) {
     std::fprintf(stderr, "lug-admin: %s\n", e.what());
     return 1;

@@ -11,7 +11,7 @@
 #include "admin/commands.h"
 #include "admin/demo_company.h"
 #include "admin/suite_rows.h"
-#include "driver/config_file.h"
+#include "config/config_file.h"
 #include "driver/production_phases.h"
 #include "driver/run.h"
 
@@ -76,9 +76,9 @@ void makeDirectories(const fs::path& root) {
 
 void writeCredentials(const fs::path& root) {
   const std::string ini = (root / "Files" / "horavia.ini").string();
-  driver::writeConfigValue(ini, "LOGIN", "demo");
-  driver::writeConfigValue(ini, "PASS", "demo");
-  driver::writeConfigValue(ini, "NET8", kService);
+  config::writeConfigValue(ini, "LOGIN", "demo");
+  config::writeConfigValue(ini, "PASS", "demo");
+  config::writeConfigValue(ini, "NET8", kService);
 }
 
 void fillDatabase(const fs::path& root) {

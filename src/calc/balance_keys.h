@@ -5,10 +5,10 @@
 // interface line whose group key is the special key.
 #include <string>
 
+#include "base/run_context.h"
 #include "calc/day_summary.h"
 #include "calc/records.h"
 #include "calc/source_rows.h"
-#include "driver/run_context.h"
 
 namespace lug::calc {
 

@@ -5,9 +5,9 @@
 #include <cstdint>
 #include <string>
 
+#include "base/run_context.h"
 #include "calc/records.h"
 #include "calc/source_rows.h"
-#include "driver/run_context.h"
 
 namespace lug::calc {
 

@@ -4,9 +4,9 @@
 // one sum per period.
 #include <string>
 
+#include "base/run_context.h"
 #include "calc/records.h"
 #include "calc/source_rows.h"
-#include "driver/run_context.h"
 
 namespace lug::calc {
 

@@ -2,12 +2,12 @@
 
 #include <vector>
 
+#include "calc/balance_keys.h"
 #include "calc/day_counts.h"
 #include "calc/day_summary.h"
 #include "calc/line_values.h"
 #include "calc/records.h"
 #include "calc/site_values.h"
-#include "calc/balance_keys.h"
 
 namespace lug::calc {
 namespace {

@@ -3,9 +3,9 @@
 // over besides the interface-driven records, as records of kind "LS".
 #include <string>
 
+#include "base/run_context.h"
 #include "calc/records.h"
 #include "calc/source_rows.h"
-#include "driver/run_context.h"
 
 namespace lug::calc {
 

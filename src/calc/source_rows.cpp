@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "driver/interface_row.h"
+#include "base/interface_row.h"
 
 namespace lug::calc {
 namespace {

@@ -6,8 +6,8 @@
 #include <string>
 #include <vector>
 
+#include "base/run_context.h"
 #include "db/session.h"
-#include "driver/run_context.h"
 
 namespace lug::calc {
 

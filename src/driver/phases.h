@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <string>
 
-#include "driver/run_context.h"
+#include "base/run_context.h"
 
 namespace lug {
 

@@ -1,7 +1,7 @@
 #include "driver/production_phases.h"
 
+#include "base/run_statements.h"
 #include "calc/period_run.h"
-#include "driver/run_statements.h"
 #include "recalc/differences.h"
 #include "recalc/recalculation.h"
 

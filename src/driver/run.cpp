@@ -8,14 +8,21 @@
 #include <fstream>
 #include <memory>
 
+#include "base/cp1252.h"
+#include "base/interface_row.h"
+#include "base/run_exit.h"
+#include "base/run_statements.h"
+#include "config/config_file.h"
 #include "db/shared_ops.h"
-#include "driver/config_file.h"
-#include "driver/cp1252.h"
-#include "driver/interface_row.h"
-#include "driver/run_exit.h"
-#include "driver/run_statements.h"
 
 namespace lug::driver {
+
+using base::crlf;
+using base::RunExit;
+using base::RunLog;
+using base::toWindows1252;
+using config::defaultConfigPath;
+using config::lookupConfig;
 namespace {
 
 namespace fs = std::filesystem;

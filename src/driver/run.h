@@ -5,8 +5,8 @@
 #include <string>
 #include <vector>
 
-#include "driver/dispatch.h"
 #include "driver/phases.h"
+#include "export/dispatch.h"
 
 namespace lug::driver {
 

@@ -2,8 +2,8 @@
 // The entries of the payroll exporters. An exporter not yet part of the
 // program is an empty entry: its interface type selects it, and the run ends
 // without a transfer file.
-#include "driver/dispatch.h"
 #include "export/datev/datev.h"
+#include "export/dispatch.h"
 
 namespace lug::exporters {
 

@@ -2,8 +2,8 @@
 
 #include <cstdlib>
 
-#include "driver/cp1252.h"
-#include "driver/run_exit.h"
+#include "base/cp1252.h"
+#include "base/run_exit.h"
 
 namespace lug::exporters {
 namespace {
@@ -114,13 +114,13 @@ LoopEnd forEachRow(RunContext& ctx, const std::function<int()>& fetch,
 void openTransferFile(RunContext& ctx, TransferFile& file, const char* openFailureMessage) {
   if (file.open()) return;
   ctx.log("%s", openFailureMessage);
-  throw driver::RunExit{1};
+  throw base::RunExit{1};
 }
 
 void completeTransferFile(RunContext& ctx, TransferFile& file) {
   if (file.commit()) return;
   ctx.log(kFileNotWritten, file.name().c_str());
-  throw driver::RunExit{1};
+  throw base::RunExit{1};
 }
 
 bool passes(std::initializer_list<FieldCheck> checks) {
@@ -133,7 +133,7 @@ bool passes(std::initializer_list<FieldCheck> checks) {
 }
 
 bool exceedsWidth(std::string_view text, size_t width) {
-  return driver::toWindows1252(text).size() > width;
+  return base::toWindows1252(text).size() > width;
 }
 
 int32_t dateNumber(std::string_view date) {

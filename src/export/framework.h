@@ -9,8 +9,8 @@
 #include <string>
 #include <string_view>
 
+#include "base/run_context.h"
 #include "db/session.h"
-#include "driver/run_context.h"
 #include "export/transfer_file.h"
 
 namespace lug::exporters {

@@ -7,8 +7,8 @@
 #include <system_error>
 #include <vector>
 
-#include "driver/cp1252.h"
-#include "driver/text_format.h"
+#include "base/cp1252.h"
+#include "base/text_format.h"
 
 namespace lug::exporters {
 namespace {
@@ -52,14 +52,14 @@ bool TransferFile::open() {
 
 void TransferFile::write(std::string_view text) {
   if (!file_ || failed_) return;
-  const std::string bytes = driver::toWindows1252(driver::crlf(text));
+  const std::string bytes = base::toWindows1252(base::crlf(text));
   if (std::fwrite(bytes.data(), 1, bytes.size(), file_) != bytes.size()) failed_ = true;
 }
 
 void TransferFile::printf(const char* format, ...) {
   va_list args;
   va_start(args, format);
-  const std::string text = driver::formatV(format, args);
+  const std::string text = base::formatV(format, args);
   va_end(args);
   write(text);
 }

@@ -1,8 +1,8 @@
 #include "recalc/differences.h"
 
+#include "base/run_statements.h"
 #include "calc/records.h"
 #include "calc/source_rows.h"
-#include "driver/run_statements.h"
 
 namespace lug::recalc {
 namespace {

@@ -7,7 +7,7 @@
 // Each step ends with no row of the run key left in the work table.
 #include <string>
 
-#include "driver/run_context.h"
+#include "base/run_context.h"
 
 namespace lug::recalc {
 

@@ -3,13 +3,13 @@
 #include <optional>
 #include <vector>
 
+#include "base/interface_row.h"
+#include "base/run_statements.h"
 #include "calc/day_counts.h"
 #include "calc/day_summary.h"
 #include "calc/line_values.h"
 #include "calc/records.h"
 #include "calc/site_values.h"
-#include "driver/interface_row.h"
-#include "driver/run_statements.h"
 
 namespace lug::recalc {
 namespace {

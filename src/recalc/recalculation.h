@@ -9,8 +9,8 @@
 #include <cstdint>
 #include <string>
 
+#include "base/run_context.h"
 #include "calc/source_rows.h"
-#include "driver/run_context.h"
 
 namespace lug::recalc {
 

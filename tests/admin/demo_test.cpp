@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "driver/config_file.h"
+#include "config/config_file.h"
 #include "support/installation.h"
 
 namespace lug::test {
@@ -105,9 +105,9 @@ TEST_F(DemoTest, InstallationHoldsTheCompanyWithTwoPeriodsHandedOver) {
   const RunResult created = createDemo(demo);
   ASSERT_EQ(created.exitStatus, 0) << created.console;
   const std::string ini = (demo / "Files" / "horavia.ini").string();
-  EXPECT_EQ(driver::lookupConfig("", "LOGIN", 0, ini).value, "demo");
-  EXPECT_EQ(driver::lookupConfig("", "PASS", 0, ini).value, "demo");
-  EXPECT_EQ(driver::lookupConfig("", "NET8", 0, ini).value, "../db");
+  EXPECT_EQ(config::lookupConfig("", "LOGIN", 0, ini).value, "demo");
+  EXPECT_EQ(config::lookupConfig("", "PASS", 0, ini).value, "demo");
+  EXPECT_EQ(config::lookupConfig("", "NET8", 0, ini).value, "../db");
   EXPECT_EQ(readFile(ini).find("../db"), std::string::npos);  // enciphered
   EXPECT_TRUE(fs::is_directory(demo / "Bin"));
   EXPECT_TRUE(fs::is_directory(demo / "Horavia_php" / "log"));

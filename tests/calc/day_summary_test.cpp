@@ -2,8 +2,8 @@
 
 #include <gtest/gtest.h>
 
-#include "calc/scenario.h"
 #include "calc/balance_keys.h"
+#include "calc/scenario.h"
 
 namespace lug::calc::test {
 namespace {

@@ -3,8 +3,8 @@
 #include <chrono>
 #include <cstdlib>
 
+#include "base/interface_row.h"
 #include "db/oracle.h"
-#include "driver/interface_row.h"
 
 namespace lug::calc::test {
 namespace {

@@ -8,9 +8,9 @@
 #include <string>
 #include <vector>
 
+#include "base/run_context.h"
+#include "base/run_log.h"
 #include "calc/source_rows.h"
-#include "driver/run_context.h"
-#include "driver/run_log.h"
 #include "support/installation.h"
 
 namespace lug::calc::test {
@@ -110,7 +110,7 @@ class CalcTest : public ::testing::Test {
   Lines log() const;
 
   Installation inst;
-  driver::RunLog runLog{inst.logPath().string()};
+  base::RunLog runLog{inst.logPath().string()};
   RunContext ctx{inst.db(), runLog};
 };
 

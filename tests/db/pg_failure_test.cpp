@@ -4,7 +4,7 @@
 #include <chrono>
 #include <thread>
 
-#include "driver/config_file.h"
+#include "config/config_file.h"
 #include "pg_engines.h"
 
 namespace lug::test {
@@ -27,8 +27,8 @@ std::unique_ptr<db::Session> secondSession(const Installation& inst) {
 
 void writeLogin(const Installation& inst, const std::string& user, const std::string& password) {
   const std::string ini = (inst.root() / "Files" / "horavia.ini").string();
-  driver::writeConfigValue(ini, "LOGIN", user);
-  driver::writeConfigValue(ini, "PASS", password);
+  config::writeConfigValue(ini, "LOGIN", user);
+  config::writeConfigValue(ini, "PASS", password);
 }
 
 void expectConnectFailure(const RunResult& run, int status) {

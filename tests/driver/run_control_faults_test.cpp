@@ -5,14 +5,17 @@
 #include <filesystem>
 #include <fstream>
 
-#include "driver/config_file.h"
+#include "base/run_log.h"
+#include "config/config_file.h"
 #include "driver/run_fixture.h"
-#include "driver/run_log.h"
 
 namespace lug::driver::testing {
 namespace {
 
 namespace fs = std::filesystem;
+using base::RunLog;
+using config::defaultConfigPath;
+using config::writeConfigValue;
 
 class RunFaultsTest : public DriverTest {
  protected:

@@ -3,7 +3,7 @@
 #include <filesystem>
 #include <fstream>
 
-#include "driver/cp1252.h"
+#include "base/cp1252.h"
 #include "driver/run_fixture.h"
 
 namespace lug::driver::testing {

@@ -5,8 +5,8 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include "base/cp1252.h"
 #include "db/oracle.h"
-#include "driver/cp1252.h"
 #include "driver/run.h"
 
 namespace lug::driver::testing {
@@ -60,7 +60,7 @@ std::vector<DispatchEntry> recordingDispatch(RecordingPhases& phases) {
 std::string logged(const std::vector<std::string>& messages) {
   std::string text;
   for (const std::string& m : messages) text += m + "\n";
-  return crlf(toWindows1252(text));
+  return base::crlf(base::toWindows1252(text));
 }
 
 DriverTest::DriverTest(test::TestEngine engine)

@@ -9,8 +9,8 @@
 #include <string>
 #include <vector>
 
-#include "driver/dispatch.h"
 #include "driver/phases.h"
+#include "export/dispatch.h"
 #include "support/installation.h"
 
 namespace lug::driver::testing {

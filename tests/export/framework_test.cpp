@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "driver/run_exit.h"
+#include "base/run_exit.h"
 #include "support/installation.h"
 
 namespace lug::exporters {
@@ -109,7 +109,7 @@ class ExportFrameworkTest : public ::testing::Test {
   }
 
   Installation inst;
-  driver::RunLog runLog{inst.logPath().string()};
+  base::RunLog runLog{inst.logPath().string()};
   RunContext ctx{inst.db(), runLog};
 };
 
@@ -293,7 +293,7 @@ TEST_F(ExportFrameworkTest, FatalFetchAbortsTheRunWithCode60) {
     forEachRow(
         ctx, [&] { return statuses[next++]; }, [&] { ++rows; });
     FAIL() << "the run went on";
-  } catch (const driver::RunExit& e) {
+  } catch (const base::RunExit& e) {
     EXPECT_EQ(e.status, 1);
   }
   EXPECT_EQ(rows, 2);

@@ -9,7 +9,7 @@
 #include <csignal>
 #include <string>
 
-#include "driver/run_exit.h"
+#include "base/run_exit.h"
 #include "export/framework.h"
 #include "support/installation.h"
 
@@ -154,7 +154,7 @@ class TransferFileRuleTest : public TransferFileTest {
     inst.insert("O1001AbrKreis", {{"AkrNum", "G1"}, {"AkrAdt", 0}});
     ctx.akr = "G1";
   }
-  driver::RunLog runLog{inst.logPath().string()};
+  base::RunLog runLog{inst.logPath().string()};
   RunContext ctx{inst.db(), runLog};
 };
 
@@ -163,7 +163,7 @@ TEST_F(TransferFileRuleTest, FileThatCannotBeOpenedEndsTheProcessWithoutAbort) {
   try {
     openTransferFile(ctx, file, "Datevdatei kann nicht geoeffnet werden !");
     FAIL() << "the exporter went on";
-  } catch (const driver::RunExit& e) {
+  } catch (const base::RunExit& e) {
     EXPECT_EQ(e.status, 1);
   }
   EXPECT_EQ(inst.logText(), "Datevdatei kann nicht geoeffnet werden !\r\n");
@@ -176,7 +176,7 @@ TEST_F(TransferFileRuleTest, FileThatCannotBeCompletedEndsTheProcess) {
   openTransferFile(ctx, file, "Datevdatei kann nicht geoeffnet werden !");
   file.write("line\n");
   fs::remove_all(exportDir);  // the directory is gone before the rename
-  EXPECT_THROW(completeTransferFile(ctx, file), driver::RunExit);
+  EXPECT_THROW(completeTransferFile(ctx, file), base::RunExit);
   EXPECT_EQ(inst.logText(),
             "\xDC"
             "bergabedatei datev.csv kann nicht geschrieben werden !\r\n");

@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "driver/run_exit.h"
+#include "base/run_exit.h"
 #include "support/installation.h"
 
 namespace lug::exporters {
@@ -90,7 +90,7 @@ class DatevTest : public ::testing::Test {
   }
 
   Installation inst;
-  driver::RunLog runLog{inst.logPath().string()};
+  base::RunLog runLog{inst.logPath().string()};
   fs::path former = inst.root() / "Transfer" / "Lohn- und Gehaltsübergabe";
 };
 

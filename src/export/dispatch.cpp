@@ -1,4 +1,4 @@
-#include "driver/dispatch.h"
+#include "export/dispatch.h"
 
 #include "export/exporters.h"
 

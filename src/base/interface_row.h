@@ -1,7 +1,7 @@
 #pragma once
 #include <string>
 
-#include "driver/run_context.h"
+#include "base/run_context.h"
 
 namespace lug {
 

@@ -4,7 +4,7 @@
 #include <cstdint>
 #include <span>
 
-namespace lug::driver {
+namespace lug::config {
 
 // The Blowfish block cipher: 16 rounds over a 64-bit block held as two 32-bit
 // halves. The key schedule is wiped when the object goes out of scope, so
@@ -34,4 +34,4 @@ class Blowfish {
   std::array<std::array<uint32_t, 256>, 4> sboxes_{};
 };
 
-}  // namespace lug::driver
+}  // namespace lug::config

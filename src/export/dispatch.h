@@ -7,7 +7,7 @@
 #include <string_view>
 #include <vector>
 
-#include "driver/run_context.h"
+#include "base/run_context.h"
 
 namespace lug {
 

@@ -4,7 +4,7 @@
 #include <string>
 #include <string_view>
 
-namespace lug::driver {
+namespace lug::config {
 
 // "../Files/horavia.ini" with the platform's separators.
 std::string defaultConfigPath();
@@ -31,4 +31,4 @@ ConfigRecord lookupConfig(std::string_view section, std::string_view name, int32
 // std::runtime_error when the file cannot be written.
 void writeConfigValue(const std::string& path, std::string_view name, std::string_view plainValue);
 
-}  // namespace lug::driver
+}  // namespace lug::config

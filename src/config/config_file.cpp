@@ -1,4 +1,4 @@
-#include "driver/config_file.h"
+#include "config/config_file.h"
 
 #include <algorithm>
 #include <cctype>
@@ -12,9 +12,9 @@
 #include <stdexcept>
 #include <utility>
 
-#include "driver/credential_cipher.h"
+#include "config/credential_cipher.h"
 
-namespace lug::driver {
+namespace lug::config {
 namespace {
 
 namespace fs = std::filesystem;
@@ -163,4 +163,4 @@ void writeConfigValue(const std::string& path, std::string_view name, std::strin
   replaceFile(path, content);
 }
 
-}  // namespace lug::driver
+}  // namespace lug::config

@@ -1,4 +1,4 @@
-#include "driver/run_log.h"
+#include "base/run_log.h"
 
 #include <cstdarg>
 #include <cstdio>
@@ -7,11 +7,11 @@
 #include <string>
 #include <system_error>
 
-#include "driver/cp1252.h"
-#include "driver/run_exit.h"
-#include "driver/text_format.h"
+#include "base/cp1252.h"
+#include "base/run_exit.h"
+#include "base/text_format.h"
 
-namespace lug::driver {
+namespace lug::base {
 namespace {
 
 namespace fs = std::filesystem;
@@ -71,4 +71,4 @@ void RunLog::rotate() {
   fs::rename(path_, oldLogPath(base, 1), ignored);
 }
 
-}  // namespace lug::driver
+}  // namespace lug::base

@@ -3,8 +3,8 @@
 #include <cstdarg>
 #include <string>
 
-namespace lug::driver {
+namespace lug::base {
 
 std::string formatV(const char* format, va_list args);
 
-}  // namespace lug::driver
+}  // namespace lug::base

@@ -1,4 +1,4 @@
-#include "driver/credential_cipher.h"
+#include "config/credential_cipher.h"
 
 #include <gtest/gtest.h>
 
@@ -7,9 +7,9 @@
 #include <cstdio>
 #include <string>
 
-#include "driver/blowfish.h"
+#include "config/blowfish.h"
 
-namespace lug::driver {
+namespace lug::config {
 namespace {
 
 constexpr std::array<uint8_t, 7> kKey = {'Q', 'W', 'Z', 'R', 'M', 'P', 'K'};
@@ -95,4 +95,4 @@ TEST(CredentialCipher, NonHexCharacterCountsAsDistanceFromZero) {
 }
 
 }  // namespace
-}  // namespace lug::driver
+}  // namespace lug::config

@@ -6,8 +6,8 @@
 #include <cstdint>
 #include <string>
 
+#include "base/run_log.h"
 #include "db/session.h"
-#include "driver/run_log.h"
 
 namespace lug {
 
@@ -30,10 +30,10 @@ struct InterfaceRow {
 
 class RunContext {
  public:
-  RunContext(db::Session& session, driver::RunLog& log) : db(session), runLog(log) {}
+  RunContext(db::Session& session, base::RunLog& log) : db(session), runLog(log) {}
 
   db::Session& db;
-  driver::RunLog& runLog;
+  base::RunLog& runLog;
 
   std::string akr;     // accounting group, at most 5 characters
   int32_t abrnr = 0;   // accounting period

@@ -4,7 +4,7 @@
 #include <string>
 #include <string_view>
 
-namespace lug::driver {
+namespace lug::base {
 
 // "../Horavia_php/log/log#lug.txt" with the platform's separators.
 std::string defaultRunLogPath();
@@ -34,4 +34,4 @@ class RunLog {
   std::string path_;
 };
 
-}  // namespace lug::driver
+}  // namespace lug::base

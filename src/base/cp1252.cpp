@@ -1,10 +1,10 @@
-#include "driver/cp1252.h"
+#include "base/cp1252.h"
 
 #include <array>
 #include <cstdint>
 #include <optional>
 
-namespace lug::driver {
+namespace lug::base {
 namespace {
 
 struct Decoded {
@@ -100,4 +100,4 @@ std::string crlf(std::string_view text) {
   return out;
 }
 
-}  // namespace lug::driver
+}  // namespace lug::base

@@ -1,9 +1,9 @@
-#include "driver/blowfish.h"
+#include "config/blowfish.h"
 
 #include <stdexcept>
 #include <utility>
 
-namespace lug::driver {
+namespace lug::config {
 namespace {
 
 constexpr std::size_t kSubkeys = 18;
@@ -251,4 +251,4 @@ void Blowfish::decipher(uint32_t& left, uint32_t& right) const {
   left ^= subkeys_[0];
 }
 
-}  // namespace lug::driver
+}  // namespace lug::config

@@ -1,4 +1,4 @@
-#include "driver/interface_row.h"
+#include "base/interface_row.h"
 
 namespace lug {
 namespace {

@@ -1,8 +1,8 @@
-#include "driver/cp1252.h"
+#include "base/cp1252.h"
 
 #include <gtest/gtest.h>
 
-namespace lug::driver {
+namespace lug::base {
 namespace {
 
 TEST(Windows1252, KeepsAsciiAndLatin1) {
@@ -54,4 +54,4 @@ TEST(LineEnds, TurnsLineFeedsIntoCrLf) {
 }
 
 }  // namespace
-}  // namespace lug::driver
+}  // namespace lug::base

@@ -1,6 +1,6 @@
 #pragma once
 
-namespace lug::driver {
+namespace lug::base {
 
 // Thrown to end the run at once with the given process exit status; main
 // catches it and returns the status. Nothing is committed on the way out.
@@ -8,4 +8,4 @@ struct RunExit {
   int status;
 };
 
-}  // namespace lug::driver
+}  // namespace lug::base

@@ -1,19 +1,19 @@
-#include "driver/config_file.h"
+#include "config/config_file.h"
 
 #include <gtest/gtest.h>
 
 #include <stdexcept>
 #include <string>
 
-#include "driver/credential_cipher.h"
-#include "driver/scratch_dir.h"
+#include "config/credential_cipher.h"
+#include "support/scratch_dir.h"
 
-namespace lug::driver {
+namespace lug::config {
 namespace {
 
-using testing::readBytes;
-using testing::ScratchDir;
-using testing::writeBytes;
+using test::readBytes;
+using test::ScratchDir;
+using test::writeBytes;
 
 // One record as the suite writes it: section line and "number;name;value".
 std::string record(std::string_view section, std::string_view number, std::string_view name,
@@ -151,4 +151,4 @@ TEST_F(ConfigFileTest, RejectsValuesThatCannotBeStored) {
 }
 
 }  // namespace
-}  // namespace lug::driver
+}  // namespace lug::config

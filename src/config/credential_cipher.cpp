@@ -1,12 +1,12 @@
-#include "driver/credential_cipher.h"
+#include "config/credential_cipher.h"
 
 #include <algorithm>
 #include <array>
 #include <cstdint>
 
-#include "driver/blowfish.h"
+#include "config/blowfish.h"
 
-namespace lug::driver {
+namespace lug::config {
 namespace {
 
 constexpr std::string_view kCredentialKey = "QWZRMPK";
@@ -100,4 +100,4 @@ std::string encipherCredential(std::string_view plain) {
   return hex;
 }
 
-}  // namespace lug::driver
+}  // namespace lug::config

@@ -3,7 +3,7 @@
 #include <string>
 #include <string_view>
 
-namespace lug::driver {
+namespace lug::base {
 
 // The program keeps its texts in UTF-8; the run log and the transfer files
 // are Windows-1252 with CR LF line ends, whatever platform runs the program.
@@ -17,4 +17,4 @@ std::string toWindows1252(std::string_view utf8);
 // return keeps that one carriage return.
 std::string crlf(std::string_view text);
 
-}  // namespace lug::driver
+}  // namespace lug::base

@@ -8,7 +8,7 @@
 #include <string>
 #include <string_view>
 
-namespace lug::driver::testing {
+namespace lug::test {
 
 // A fresh directory for one test, removed with everything in it afterwards.
 class ScratchDir {
@@ -16,7 +16,7 @@ class ScratchDir {
   ScratchDir() {
     static int counter = 0;
     path_ = std::filesystem::temp_directory_path() /
-            ("lug-driver-" + std::to_string(::getpid()) + "-" + std::to_string(++counter));
+            ("lug-scratch-" + std::to_string(::getpid()) + "-" + std::to_string(++counter));
     std::filesystem::remove_all(path_);
     std::filesystem::create_directories(path_);
   }
@@ -42,4 +42,4 @@ inline std::string readBytes(const std::string& path) {
   return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
 }
 
-}  // namespace lug::driver::testing
+}  // namespace lug::test

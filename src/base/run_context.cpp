@@ -1,10 +1,10 @@
-#include "driver/run_context.h"
+#include "base/run_context.h"
 
 #include <cstdarg>
 #include <cstdio>
 
-#include "driver/run_exit.h"
-#include "driver/text_format.h"
+#include "base/run_exit.h"
+#include "base/text_format.h"
 
 namespace lug {
 namespace {
@@ -16,14 +16,14 @@ constexpr char kSetRunStatus[] = "update O1001AbrKreis  set AkrAdt=:b0 where Akr
 void RunContext::log(const char* format, ...) {
   va_list args;
   va_start(args, format);
-  runLog.write(driver::formatV(format, args));
+  runLog.write(base::formatV(format, args));
   va_end(args);
 }
 
 void RunContext::fail(int st, const char* format, ...) {
   va_list args;
   va_start(args, format);
-  runLog.write(driver::formatV(format, args));
+  runLog.write(base::formatV(format, args));
   va_end(args);
   abortIfFatal(st);
 }
@@ -40,7 +40,7 @@ void RunContext::abort(int16_t code) {
   setRunStatus(code);
   log("Abbruch wegen Fehler, Status: %d", code);
   db.commit();
-  throw driver::RunExit{1};
+  throw base::RunExit{1};
 }
 
 }  // namespace lug

@@ -1,20 +1,20 @@
-#include "driver/run_log.h"
+#include "base/run_log.h"
 
 #include <gtest/gtest.h>
 
 #include <filesystem>
 #include <string>
 
-#include "driver/run_exit.h"
-#include "driver/scratch_dir.h"
+#include "base/run_exit.h"
+#include "support/scratch_dir.h"
 
-namespace lug::driver {
+namespace lug::base {
 namespace {
 
 namespace fs = std::filesystem;
-using testing::readBytes;
-using testing::ScratchDir;
-using testing::writeBytes;
+using test::readBytes;
+using test::ScratchDir;
+using test::writeBytes;
 
 class RunLogTest : public ::testing::Test {
  protected:
@@ -105,4 +105,4 @@ TEST_F(RunLogTest, LinesToMissingDirectoryAreDropped) {
 }
 
 }  // namespace
-}  // namespace lug::driver
+}  // namespace lug::base

@@ -3,7 +3,7 @@
 #include <string>
 #include <string_view>
 
-namespace lug::driver {
+namespace lug::config {
 
 // Credentials in the suite's configuration file are Blowfish-enciphered with
 // the suite's fixed key and stored as upper-case hex text, 16 digits per
@@ -17,4 +17,4 @@ std::string decipherCredential(std::string_view hex);
 // Pads the plain text with zero bytes to whole blocks and returns the hex text.
 std::string encipherCredential(std::string_view plain);
 
-}  // namespace lug::driver
+}  // namespace lug::config

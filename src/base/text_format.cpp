@@ -1,8 +1,8 @@
-#include "driver/text_format.h"
+#include "base/text_format.h"
 
 #include <cstdio>
 
-namespace lug::driver {
+namespace lug::base {
 
 std::string formatV(const char* format, va_list args) {
   va_list measure;
@@ -16,4 +16,4 @@ std::string formatV(const char* format, va_list args) {
   return text;
 }
 
-}  // namespace lug::driver
+}  // namespace lug::base

@@ -1,5 +1,5 @@
 // The export dispatch: which interface type selects which exporter.
-#include "driver/dispatch.h"
+#include "export/dispatch.h"
 
 #include <gtest/gtest.h>
 
@@ -35,7 +35,7 @@ TEST(DispatchTable, CallsExactlyOneExporter) {
   const std::vector<DispatchEntry> table = {{"SAP", 3, [&](RunContext&) { ++first; }},
                                             {"SAPHR", 5, [&](RunContext&) { ++second; }}};
   test::Installation inst;
-  RunLog log((inst.root() / "log.txt").string());
+  base::RunLog log((inst.root() / "log.txt").string());
   RunContext ctx(inst.db(), log);
   ctx.lug.lgp = "SAPHR";
   EXPECT_TRUE(dispatchExport(ctx, table));

@@ -1,4 +1,4 @@
-#include "driver/blowfish.h"
+#include "config/blowfish.h"
 
 #include <gtest/gtest.h>
 
@@ -7,7 +7,7 @@
 #include <stdexcept>
 #include <vector>
 
-namespace lug::driver {
+namespace lug::config {
 namespace {
 
 struct Vector {
@@ -79,4 +79,4 @@ TEST(Blowfish, RejectsEmptyKey) {
 }
 
 }  // namespace
-}  // namespace lug::driver
+}  // namespace lug::config
