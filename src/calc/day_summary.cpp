@@ -4,6 +4,7 @@
 #include <cstdlib>
 
 #include "calc/day_counts.h"
+#include "db/insert_or_add.h"
 
 namespace lug::calc {
 namespace {
@@ -150,11 +151,12 @@ DayFigures roundedToCents(DayFigures f) {
 
 void writeDaySummary(RunContext& ctx, int32_t abr, const std::string& pnr, const std::string& bdt,
                      int16_t rre, const DayFigures& f) {
-  int st = ctx.db.exec(kInsertSummary, {abr, pnr, bdt, f.stt, f.svt, f.slt, f.ant, f.sln, f.uns,
-                                        f.zes, f.bzt, f.unt, rre});
-  if (st == db::kDupKey)
-    st = ctx.db.exec(kAddSummary, {f.stt, f.svt, f.slt, f.ant, f.sln, f.uns, f.zes, f.bzt, f.unt,
-                                   abr, pnr, bdt, rre});
+  const int st =
+      db::insertOrAdd(
+          ctx.db, {.insert = kInsertSummary, .add = kAddSummary},
+          {abr, pnr, bdt, f.stt, f.svt, f.slt, f.ant, f.sln, f.uns, f.zes, f.bzt, f.unt, rre},
+          {f.stt, f.svt, f.slt, f.ant, f.sln, f.uns, f.zes, f.bzt, f.unt, abr, pnr, bdt, rre})
+          .status;
   if (st != db::kOk) ctx.fail(st, "Insert Hor331Zk2-Status: %d, Pnrnr: %s", st, pnr.c_str());
 }
 

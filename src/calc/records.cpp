@@ -40,6 +40,9 @@ constexpr char kAddZk3[] =
     "and Zk3Pnr=:b9) and Zk3Zkt=:b10) and Zk3Lna=:b11) and Zk3Lgr=:b12) and Zk3Kst=:b13) and "
     "Zk3Ktr=:b14)";
 
+constexpr db::InsertOrAdd kZk1{.insert = kInsertZk1, .add = kAddZk1};
+constexpr db::InsertOrAdd kZk3{.insert = kInsertZk3, .add = kAddZk3};
+
 // The work table's record kind holds four characters.
 constexpr size_t kWorkKindWidth = 4;
 
@@ -80,60 +83,66 @@ void SequenceNumbers::taken(double number) {
   if (number > 0) last_ = number;
 }
 
+std::vector<db::In> PeriodRecords::insertValues(const Record& r, double su1) const {
+  return {abr_,  lfn_,  r.stz, r.bdt, r.pnr, r.zkt, r.lna, r.lgr, r.kst, r.ktr, r.krt,
+          r.std, r.tge, r.stg, r.von, r.bis, r.sts, r.rre, r.sta, r.upn, r.inf, su1};
+}
+
 int PeriodRecords::store(const Record& r, bool nextMonth) {
-  const char* statement = nextMonth ? kInsertZk1NextMonth : kInsertZk1;
   const double su1 = numbers_.candidate(r.sts);
-  const int st = db_.exec(
-      statement, {abr_,  lfn_,  r.stz, r.bdt, r.pnr, r.zkt, r.lna, r.lgr, r.kst, r.ktr, r.krt,
-                  r.std, r.tge, r.stg, r.von, r.bis, r.sts, r.rre, r.sta, r.upn, r.inf, su1});
+  const int st = db_.exec(nextMonth ? kInsertZk1NextMonth : kInsertZk1, insertValues(r, su1));
   if (st == db::kOk) numbers_.taken(su1);
   return st;
 }
 
-int PeriodRecords::add(const Record& r) {
-  return db_.exec(kAddZk1, {r.krt, r.std, r.tge, r.stg, abr_, lfn_, r.stz, r.bdt, r.pnr, r.zkt,
-                            r.lna, r.lgr, r.kst, r.ktr, r.von, r.bis});
+db::Written PeriodRecords::insertOrAdd(const Record& r) {
+  const double su1 = numbers_.candidate(r.sts);
+  const db::Written w = db::insertOrAdd(db_, kZk1, insertValues(r, su1),
+                                        {r.krt, r.std, r.tge, r.stg, abr_, lfn_, r.stz, r.bdt,
+                                         r.pnr, r.zkt, r.lna, r.lgr, r.kst, r.ktr, r.von, r.bis});
+  if (w.status == db::kOk && w.step == db::WriteStep::Insert) numbers_.taken(su1);
+  return w;
+}
+
+std::vector<db::In> WorkRecords::insertValues(const Record& r) const {
+  return {key_,
+          abr_,
+          lfn_,
+          r.stz.substr(0, kWorkKindWidth),
+          r.bdt,
+          r.pnr,
+          r.zkt,
+          r.lna,
+          r.lgr,
+          r.kst,
+          r.ktr,
+          r.krt,
+          wholeMinutes(r.std),
+          r.tge,
+          int32_t{r.stg},
+          r.von,
+          r.bis,
+          r.sts,
+          r.upn,
+          r.inf};
 }
 
 int WorkRecords::store(const Record& r, bool nextMonth) {
-  const char* statement = nextMonth ? kInsertZk3NextMonth : kInsertZk3;
-  return db_.exec(statement, {key_,
-                              abr_,
-                              lfn_,
-                              r.stz.substr(0, kWorkKindWidth),
-                              r.bdt,
-                              r.pnr,
-                              r.zkt,
-                              r.lna,
-                              r.lgr,
-                              r.kst,
-                              r.ktr,
-                              r.krt,
-                              wholeMinutes(r.std),
-                              r.tge,
-                              int32_t{r.stg},
-                              r.von,
-                              r.bis,
-                              r.sts,
-                              r.upn,
-                              r.inf});
+  return db_.exec(nextMonth ? kInsertZk3NextMonth : kInsertZk3, insertValues(r));
 }
 
-int WorkRecords::add(const Record& r) {
-  return db_.exec(
-      kAddZk3, {r.krt, wholeMinutes(r.std), r.tge, int32_t{r.stg}, key_, abr_, lfn_,
-                r.stz.substr(0, kWorkKindWidth), r.bdt, r.pnr, r.zkt, r.lna, r.lgr, r.kst, r.ktr});
+db::Written WorkRecords::insertOrAdd(const Record& r) {
+  return db::insertOrAdd(
+      db_, kZk3, insertValues(r),
+      {r.krt, wholeMinutes(r.std), r.tge, int32_t{r.stg}, key_, abr_, lfn_,
+       r.stz.substr(0, kWorkKindWidth), r.bdt, r.pnr, r.zkt, r.lna, r.lgr, r.kst, r.ktr});
 }
 
 void insertOrAdd(RunContext& ctx, RecordWriter& to, const Record& r, const char* insertFailed,
                  const char* updateFailed) {
-  int st = to.insert(r);
-  if (st == db::kDupKey) {
-    st = to.add(r);
-    if (st != db::kOk) ctx.fail(st, updateFailed, st);
-  } else if (st != db::kOk) {
-    ctx.fail(st, insertFailed, st);
-  }
+  const db::Written w = to.insertOrAdd(r);
+  if (w.status != db::kOk)
+    ctx.fail(w.status, w.step == db::WriteStep::Add ? updateFailed : insertFailed, w.status);
 }
 
 }  // namespace lug::calc

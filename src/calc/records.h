@@ -5,9 +5,11 @@
 // lands in, under which period and run, is the writer's matter.
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "base/run_context.h"
 #include "calc/source_rows.h"
+#include "db/insert_or_add.h"
 #include "db/session.h"
 
 namespace lug::calc {
@@ -62,9 +64,9 @@ class RecordWriter {
   int insert(const Record& r) { return store(r, false); }
   // The same with the booking date one month after r.bdt (follow months).
   int insertNextMonth(const Record& r) { return store(r, true); }
-  // Adds minutes, days and counter to the stored record of r's key and
-  // replaces its cost type.
-  virtual int add(const Record& r) = 0;
+  // Insert-or-add: a record whose key is stored already gets its minutes,
+  // days and counter added to the stored record, whose cost type it replaces.
+  virtual db::Written insertOrAdd(const Record& r) = 0;
 
  protected:
   virtual int store(const Record& r, bool nextMonth) = 0;
@@ -76,10 +78,11 @@ class PeriodRecords : public RecordWriter {
   PeriodRecords(db::Session& db, int32_t abr, int16_t lfn, SequenceNumbers& numbers)
       : db_(db), abr_(abr), lfn_(lfn), numbers_(numbers) {}
   Table table() const override { return Table::PeriodRecords; }
-  int add(const Record& r) override;
+  db::Written insertOrAdd(const Record& r) override;
 
  private:
   int store(const Record& r, bool nextMonth) override;
+  std::vector<db::In> insertValues(const Record& r, double su1) const;
   db::Session& db_;
   int32_t abr_;
   int16_t lfn_;
@@ -92,10 +95,11 @@ class WorkRecords : public RecordWriter {
   WorkRecords(db::Session& db, std::string key, int32_t abr, int16_t lfn)
       : db_(db), key_(std::move(key)), abr_(abr), lfn_(lfn) {}
   Table table() const override { return Table::WorkTable; }
-  int add(const Record& r) override;
+  db::Written insertOrAdd(const Record& r) override;
 
  private:
   int store(const Record& r, bool nextMonth) override;
+  std::vector<db::In> insertValues(const Record& r) const;
   db::Session& db_;
   std::string key_;
   int32_t abr_;

@@ -70,8 +70,40 @@ class Out {
   bool indicator_ = true;
 };
 
-using Ins = std::initializer_list<In>;
-using Outs = std::initializer_list<Out>;
+// The inputs or outputs of one statement call: a braced list written at the
+// call, or a vector a row binding built (db/row.h). It only refers to the
+// values, so it must not outlive the call it is passed to.
+template <class T>
+class List {
+ public:
+  List() = default;
+#if defined(__GNUC__) && !defined(__clang__)
+#pragma GCC diagnostic push
+// The braced list lives until the end of the call it is written in.
+#pragma GCC diagnostic ignored "-Winit-list-lifetime"
+#endif
+  List(std::initializer_list<T> values) : data_(values.begin()), size_(values.size()) {}
+#if defined(__GNUC__) && !defined(__clang__)
+#pragma GCC diagnostic pop
+#endif
+  List(const std::vector<T>& values) : data_(values.data()), size_(values.size()) {}
+  const T* begin() const {
+    return data_;
+  }
+  const T* end() const {
+    return data_ + size_;
+  }
+  size_t size() const {
+    return size_;
+  }
+
+ private:
+  const T* data_ = nullptr;
+  size_t size_ = 0;
+};
+
+using Ins = List<In>;
+using Outs = List<Out>;
 
 struct Counters {
   int64_t statements = 0;  // executions: single statements and cursor opens

@@ -3,7 +3,6 @@
 #include <cstdlib>
 
 #include "base/cp1252.h"
-#include "base/run_exit.h"
 
 namespace lug::exporters {
 namespace {
@@ -22,8 +21,6 @@ constexpr char kPeriodStart[] =
 constexpr char kInterfaceLine[] =
     "select Lu1Kst ,Lu1Ktr ,Lu1Krt ,Lu1Mog ,Lu1Fkt ,Lu1Bau  from Hor171Lu1 where ((((Lu1Num=:b0 "
     "and Lu1Stz=:b1) and Lu1Ztk=:b2) and Lu1Lna=:b3) and Lu1Gvo<=:b4)";
-
-constexpr char kFileNotWritten[] = "Übergabedatei %s kann nicht geschrieben werden !";
 
 void blankIfOff(int16_t flag, const char* blank, std::string& field) {
   if (flag == 0 && blank) field = blank;
@@ -68,59 +65,6 @@ int applyInterfaceLine(RunContext& ctx, const std::string& lug, const CostBlanks
   line.close();
   if (st == db::kOk) applyCostFlags(flags, blanks, record);
   return ctx.status = st;
-}
-
-void clearStaging(RunContext& ctx, std::initializer_list<StagingTable> tables) {
-  if (ctx.akrSsl != 1) return;
-  for (const StagingTable& table : tables) {
-    const int st = ctx.status = ctx.db.exec(table.deleteStatement);
-    if (table.failureMessage && st != db::kOk && st != db::kNoData)
-      ctx.fail(st, table.failureMessage, st);
-  }
-}
-
-int insertOrAdd(RunContext& ctx, const char* insert, db::Ins insertValues, const char* update,
-                db::Ins updateValues, const StagingFailure& reportFailure) {
-  StagingStep step = StagingStep::Insert;
-  int st = ctx.db.exec(insert, insertValues);
-  if (st == db::kDupKey) {
-    step = StagingStep::Update;
-    st = ctx.db.exec(update, updateValues);
-  }
-  ctx.status = st;
-  if (st != db::kOk) {
-    reportFailure(step, st);
-    ctx.abortIfFatal(st);
-  }
-  return st;
-}
-
-LoopEnd forEachRow(RunContext& ctx, const std::function<int()>& fetch,
-                   const std::function<void()>& body, NullRow nullRow) {
-  LoopEnd end;
-  for (;;) {
-    end.status = fetch();
-    const bool row =
-        end.status == db::kOk || (nullRow == NullRow::Counts && end.status == db::kNullFetch);
-    if (!row) break;
-    ++end.rows;
-    body();
-  }
-  ctx.status = end.status;
-  ctx.abortIfFatal(end.status);
-  return end;
-}
-
-void openTransferFile(RunContext& ctx, TransferFile& file, const char* openFailureMessage) {
-  if (file.open()) return;
-  ctx.log("%s", openFailureMessage);
-  throw base::RunExit{1};
-}
-
-void completeTransferFile(RunContext& ctx, TransferFile& file) {
-  if (file.commit()) return;
-  ctx.log(kFileNotWritten, file.name().c_str());
-  throw base::RunExit{1};
 }
 
 bool passes(std::initializer_list<FieldCheck> checks) {

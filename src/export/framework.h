@@ -1,8 +1,7 @@
 #pragma once
-// What every payroll exporter shares: the period record and the interface
-// data it reads, the staging pattern, the record loops with their failure
-// rules, the transfer file, dates, months, trims and quantities. An exporter
-// is then nothing but its own statements, record mapping and line layout.
+// What the payroll exporters share besides the hand-over skeleton
+// (export/handover.h): the period record and the interface data they read,
+// field checks, dates, months, trims and quantities.
 #include <cstdint>
 #include <functional>
 #include <initializer_list>
@@ -11,7 +10,6 @@
 
 #include "base/run_context.h"
 #include "db/session.h"
-#include "export/transfer_file.h"
 
 namespace lug::exporters {
 
@@ -27,7 +25,9 @@ struct PeriodRecord {
   std::string von, bis;
   int16_t sts = 0, rre = 0, sta = 0;
   std::string upn;  // personnel number in the payroll system
-  int32_t rrn = 0;
+  int32_t rrn = 0;  // Zk1Rrn: the period a recalculation record comes from
+  int16_t inf = 0;  // Zk1Inf
+  double su1 = 0;   // Zk1Su1: sequence number of the LOGA2 interface
 };
 
 // --- interface data -------------------------------------------------------------
@@ -78,33 +78,6 @@ void applyCostFlags(const LineFlags& flags, const CostBlanks& blanks, PeriodReco
 int applyInterfaceLine(RunContext& ctx, const std::string& lug, const CostBlanks& blanks,
                        PeriodRecord& record, LineFlags& flags);
 
-// --- staging tables ---------------------------------------------------------------
-
-// One staging table to be emptied: its delete statement and the log line for
-// a failed delete (printf format with the status), or nullptr when the
-// exporter does not check the delete.
-struct StagingTable {
-  const char* deleteStatement;
-  const char* failureMessage;
-};
-
-// Empties the tables when the accounting group asks for it ("Schnittstelle
-// leeren", AkrSsl = 1); otherwise new rows are added to those of earlier runs.
-void clearStaging(RunContext& ctx, std::initializer_list<StagingTable> tables);
-
-enum class StagingStep { Insert, Update };
-// Writes the exporter's log line for a failed staging write.
-using StagingFailure = std::function<void(StagingStep, int status)>;
-
-// Insert-or-add: inserts the staging row; when its key exists (-1) the update
-// adds the quantities to the stored row and overwrites the other columns it
-// names. Any other failing status is reported and the record dropped; the
-// fatal status then ends the run (abort 60). Returns the last status.
-int insertOrAdd(RunContext& ctx, const char* insert, db::Ins insertValues, const char* update,
-                db::Ins updateValues, const StagingFailure& reportFailure);
-
-// --- record loops -------------------------------------------------------------------
-
 // Whether a fetch that met a null without indicator (-1405) counts as a row:
 // the file writers write such rows like the others.
 enum class NullRow { EndsLoop, Counts };
@@ -113,22 +86,6 @@ struct LoopEnd {
   int status = 0;  // the fetch status that ended the loop
   int rows = 0;    // rows handed to the body
 };
-
-// Fetches rows until the first status other than 0 (or -1405 with
-// NullRow::Counts) and hands each to `body`. A fatal status ends the run
-// (abort 60); any other status ends the loop normally.
-LoopEnd forEachRow(RunContext& ctx, const std::function<int()>& fetch,
-                   const std::function<void()>& body, NullRow nullRow = NullRow::EndsLoop);
-
-// --- transfer file ------------------------------------------------------------------
-
-// Opens the transfer file in ctx.exportDir. When it cannot be created, the
-// exporter's message is logged and the process ends with exit status 1
-// without the abort routine.
-void openTransferFile(RunContext& ctx, TransferFile& file, const char* openFailureMessage);
-// Completes the file under its own name; when that fails, the failure is
-// logged and the process ends like a file that cannot be opened.
-void completeTransferFile(RunContext& ctx, TransferFile& file);
 
 // --- field checks -------------------------------------------------------------------
 

@@ -64,14 +64,23 @@ void TransferFile::printf(const char* format, ...) {
   write(text);
 }
 
-bool TransferFile::commit() {
+bool TransferFile::close() {
   if (!file_) return false;
   bool ok = !failed_ && std::fflush(file_) == 0 && ::fsync(::fileno(file_)) == 0;
   ok = std::fclose(file_) == 0 && ok;
   file_ = nullptr;
+  std::error_code ignored;
+  if (!ok) fs::remove(temporaryPath(), ignored);
+  closed_ = ok;
+  return ok;
+}
+
+bool TransferFile::publish() {
+  if (!closed_) return false;
+  closed_ = false;
   std::error_code error;
-  if (ok) fs::rename(temporaryPath(), path(), error);
-  if (!ok || error) {
+  fs::rename(temporaryPath(), path(), error);
+  if (error) {
     fs::remove(temporaryPath(), error);
     return false;
   }
@@ -80,9 +89,10 @@ bool TransferFile::commit() {
 }
 
 void TransferFile::discard() {
-  if (!file_) return;
-  std::fclose(file_);
+  if (!file_ && !closed_) return;
+  if (file_) std::fclose(file_);
   file_ = nullptr;
+  closed_ = false;
   std::error_code ignored;
   fs::remove(temporaryPath(), ignored);
 }

@@ -31,7 +31,12 @@ class TransferFile {
   // Flushes, syncs and closes the temporary file and renames it over the
   // file's name. False (and the temporary file removed) when any write,
   // the close or the rename failed.
-  bool commit();
+  bool commit() { return close() && publish(); }
+  // The two halves of commit, for a set of files that take their names
+  // together: close (false, and the temporary file removed, when a write or
+  // the close failed) and then publish (the rename).
+  bool close();
+  bool publish();
 
   const std::string& name() const { return name_; }
   std::filesystem::path path() const { return exportDir_ / name_; }
@@ -44,6 +49,7 @@ class TransferFile {
   std::string name_;
   std::FILE* file_ = nullptr;
   bool failed_ = false;
+  bool closed_ = false;  // complete under the temporary name
 };
 
 // The transfer directory of earlier versions: the export directory lies three

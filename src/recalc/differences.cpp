@@ -1,8 +1,11 @@
 #include "recalc/differences.h"
 
+#include <vector>
+
 #include "base/run_statements.h"
 #include "calc/records.h"
 #include "calc/source_rows.h"
+#include "db/insert_or_add.h"
 
 namespace lug::recalc {
 namespace {
@@ -255,41 +258,49 @@ class Comparison {
   // to that record when the comparison allows it.
   void store(const Compared& c, int32_t minutes, int32_t days, int16_t inf, int32_t rrn,
              double& su1, const char* failed) {
-    int st = insertDifference(c, minutes, days, inf, rrn, su1);
-    if (st == db::kDupKey && recalculated_)
-      st = ctx_.db.exec(kAddDifference,
-                        {static_cast<double>(minutes), days, ctx_.abrnr, ctx_.lfn, c.stz, c.bdt,
-                         c.pnr, c.zkt, c.lna, c.lgr, c.kst, c.ktr, c.von, c.bis});
-    if (st != db::kOk) ctx_.fail(st, failed, st);
+    su1 = numbers_.candidate(c.sts);
+    const db::Written w = db::insertOrAdd(
+        ctx_.db, {.insert = kInsertDifference, .add = recalculated_ ? kAddDifference : nullptr},
+        differenceValues(c, minutes, days, inf, rrn, su1),
+        {static_cast<double>(minutes), days, ctx_.abrnr, ctx_.lfn, c.stz, c.bdt, c.pnr, c.zkt,
+         c.lna, c.lgr, c.kst, c.ktr, c.von, c.bis});
+    if (w.status == db::kOk && w.step == db::WriteStep::Insert) numbers_.taken(su1);
+    if (w.status != db::kOk) ctx_.fail(w.status, failed, w.status);
   }
 
   // A difference record of the run's period; `su1` receives its sequence number.
   int insertDifference(const Compared& c, int32_t minutes, int32_t days, int16_t inf, int32_t rrn,
                        double& su1) {
     su1 = numbers_.candidate(c.sts);
-    const int st = ctx_.db.exec(kInsertDifference, {ctx_.abrnr,
-                                                    ctx_.lfn,
-                                                    c.stz,
-                                                    c.bdt,
-                                                    c.pnr,
-                                                    c.zkt,
-                                                    c.lna,
-                                                    c.lgr,
-                                                    c.kst,
-                                                    c.ktr,
-                                                    c.krt,
-                                                    static_cast<double>(minutes),
-                                                    days,
-                                                    c.von,
-                                                    c.bis,
-                                                    c.sts,
-                                                    kDifferenceRecord,
-                                                    c.upn,
-                                                    inf,
-                                                    rrn,
-                                                    su1});
+    const int st =
+        ctx_.db.exec(kInsertDifference, differenceValues(c, minutes, days, inf, rrn, su1));
     if (st == db::kOk) numbers_.taken(su1);
     return st;
+  }
+
+  std::vector<db::In> differenceValues(const Compared& c, int32_t minutes, int32_t days,
+                                       int16_t inf, int32_t rrn, double su1) const {
+    return {ctx_.abrnr,
+            ctx_.lfn,
+            c.stz,
+            c.bdt,
+            c.pnr,
+            c.zkt,
+            c.lna,
+            c.lgr,
+            c.kst,
+            c.ktr,
+            c.krt,
+            static_cast<double>(minutes),
+            days,
+            c.von,
+            c.bis,
+            c.sts,
+            kDifferenceRecord,
+            c.upn,
+            inf,
+            rrn,
+            su1};
   }
 
   // A journal row: the values (never the difference) of an old group to be

@@ -95,9 +95,10 @@ TEST_F(RecordsTest, WorkTableRowsCarryRunKeyAndAreAddedUpOnTheirKey) {
   r.stz = "ZR*E1";  // the work table carries four characters of the record kind
   r.inf = 1;
   ASSERT_EQ(work.insert(r), 0);
-  ASSERT_EQ(work.insert(r), db::kDupKey);
   r.krt = "09";
-  ASSERT_EQ(work.add(r), 0);
+  const db::Written added = work.insertOrAdd(r);
+  ASSERT_EQ(added.status, 0);
+  ASSERT_EQ(added.step, db::WriteStep::Add);
   r.bdt = "2024.01.15";
   ASSERT_EQ(work.insertNextMonth(r), 0);
   EXPECT_EQ(

@@ -2,15 +2,20 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
+#include <fstream>
+#include <functional>
 #include <string>
 #include <vector>
 
 #include "base/run_exit.h"
+#include "export/handover.h"
 #include "support/installation.h"
 
 namespace lug::exporters {
 namespace {
 
+namespace fs = std::filesystem;
 using test::Installation;
 using Rows = std::vector<std::vector<std::string>>;
 
@@ -196,6 +201,25 @@ TEST_F(ExportFrameworkTest, NullCostFlagCountsAsZero) {
 
 // A staging table of the shape every exporter's tables have: a unique key of
 // the columns its update names in the where clause.
+struct TestRow {
+  std::string pnr, lna;
+  double hours = 0, days = 0;
+  std::string krt;
+};
+
+constexpr char kInsertTst[] =
+    "insert into Hor333Tst (TstPnr,TstLna,TstStd,TstTge,TstKrt) values (:b0,:b1,:b2,:b3,:b4)";
+constexpr char kAddTst[] =
+    "update Hor333Tst  set TstStd=(TstStd+:b0),TstTge=(TstTge+:b1),TstKrt=:b2 where "
+    "(TstPnr=:b3 and TstLna=:b4)";
+const Staging<TestRow> kTst{
+    .statements = {.insert = kInsertTst, .add = kAddTst},
+    .insertColumns = {&TestRow::pnr, &TestRow::lna, &TestRow::hours, &TestRow::days, &TestRow::krt},
+    .addColumns = {&TestRow::hours, &TestRow::days, &TestRow::krt, &TestRow::pnr, &TestRow::lna}};
+const Query<TestRow> kStagedTst{
+    .sql = "select TstPnr ,TstLna ,TstStd  from Hor333Tst  order by TstPnr,TstLna",
+    .columns = {&TestRow::pnr, &TestRow::lna, &TestRow::hours}};
+
 class StagingTest : public ExportFrameworkTest {
  protected:
   StagingTest() {
@@ -207,27 +231,38 @@ class StagingTest : public ExportFrameworkTest {
                                     "TstLna)"),
               0);
     inst.db().commit();
+    fs::create_directories(inst.exportDir());
+    ctx.exportDir = inst.exportDir().string();
   }
 
   int stage(const std::string& pnr, const std::string& lna, double hours, double days,
             const std::string& krt) {
-    static constexpr char kInsert[] =
-        "insert into Hor333Tst (TstPnr,TstLna,TstStd,TstTge,TstKrt) values (:b0,:b1,:b2,:b3,:b4)";
-    static constexpr char kAdd[] =
-        "update Hor333Tst  set TstStd=(TstStd+:b0),TstTge=(TstTge+:b1),TstKrt=:b2 where "
-        "(TstPnr=:b3 and TstLna=:b4)";
-    return insertOrAdd(ctx, kInsert, {pnr, lna, hours, days, krt}, kAdd,
-                       {hours, days, krt, pnr, lna}, [&](StagingStep step, int st) {
-                         failures.push_back({step, st});
-                         ctx.log("Hor333Tst-%sFehler, Pnr: %s, Sqlfhl: %d",
-                                 step == StagingStep::Insert ? "Insert" : "Update", pnr.c_str(),
-                                 st);
-                       });
+    return handover.stage(
+        kTst, TestRow{pnr, lna, hours, days, krt}, [&](db::WriteStep step, int st) {
+          failures.push_back({step, st});
+          failureLines(ctx, "Hor333Tst-InsertFehler, Pnr: %s, Sqlfhl: %d",
+                       "Hor333Tst-UpdateFehler, Pnr: %s, Sqlfhl: %d", pnr)(step, st);
+        });
   }
 
   Rows staged() { return inst.rows("select * from Hor333Tst order by TstPnr, TstLna"); }
 
-  std::vector<std::pair<StagingStep, int>> failures;
+  // Runs `body` and expects it to end the run through the abort routine.
+  void expectAbort(const std::function<void()>& body) {
+    try {
+      body();
+      FAIL() << "the run went on";
+    } catch (const base::RunExit& e) {
+      EXPECT_EQ(e.status, 1);
+    }
+    EXPECT_EQ(inst.scalar("select AkrAdt from O1001AbrKreis"), "60");
+  }
+
+  Handover handover{ctx,
+                    {.started = "\nTest Lohnprogramm Akr: %s, Abrnr: %d gestartet",
+                     .finished = "Test Lohnprogramm beendet"},
+                    {"a.txt", "b.txt"}};
+  std::vector<std::pair<db::WriteStep, int>> failures;
 };
 
 TEST_F(StagingTest, SecondRecordOfAKeyAddsQuantitiesAndOverwritesNamedColumns) {
@@ -246,8 +281,8 @@ TEST_F(StagingTest, FailedWritesAreReportedAndTheRecordDropped) {
   EXPECT_EQ(stage("4711", "100", 999, 0, "B"), -12899);  // the sum exceeds the column
   EXPECT_EQ(staged(), (Rows{{"4711", "100", "1", "0", "A"}}));
   ASSERT_EQ(failures.size(), 2u);
-  EXPECT_EQ(failures[0], std::make_pair(StagingStep::Insert, -12899));
-  EXPECT_EQ(failures[1], std::make_pair(StagingStep::Update, -12899));
+  EXPECT_EQ(failures[0], std::make_pair(db::WriteStep::Insert, -12899));
+  EXPECT_EQ(failures[1], std::make_pair(db::WriteStep::Add, -12899));
   EXPECT_EQ(ctx.status, -12899);
   const std::string log = inst.logText();
   EXPECT_NE(log.find("Hor333Tst-InsertFehler, Pnr: 123456789, Sqlfhl: -12899\r\n"),
@@ -257,49 +292,66 @@ TEST_F(StagingTest, FailedWritesAreReportedAndTheRecordDropped) {
 
 TEST_F(StagingTest, StagingIsClearedOnlyWhenTheGroupAsksForIt) {
   stage("4711", "100", 1, 0, "A");
-  clearStaging(ctx, {{"delete  from Hor333Tst ", "DeleteFehler HOR333TST, Sqlfhl: %d"}});
+  handover.clear({{"delete  from Hor333Tst ", "DeleteFehler HOR333TST, Sqlfhl: %d"}});
   EXPECT_EQ(staged().size(), 1u);
   ctx.akrSsl = 1;
-  clearStaging(ctx, {{"delete  from Hor333Tst ", "DeleteFehler HOR333TST, Sqlfhl: %d"},
-                     {"delete  from Hor333Xyz ", "DeleteFehler HOR333XYZ, Sqlfhl: %d"},
-                     {"delete  from Hor333Abc ", nullptr}});
+  handover.clear({{"delete  from Hor333Tst ", "DeleteFehler HOR333TST, Sqlfhl: %d"},
+                  {"delete  from Hor333Xyz ", "DeleteFehler HOR333XYZ, Sqlfhl: %d"},
+                  {"delete  from Hor333Abc ", nullptr}});
   EXPECT_TRUE(staged().empty());
   const std::string log = inst.logText();
   EXPECT_EQ(log.find("HOR333TST"), std::string::npos);  // an empty table is no failure
   EXPECT_NE(log.find("DeleteFehler HOR333XYZ, Sqlfhl: -942\r\n"), std::string::npos);
 }
 
-TEST_F(ExportFrameworkTest, RowLoopEndsAtTheFirstOtherStatus) {
-  std::vector<int> statuses{0, -1405, 0, 1403};
-  size_t next = 0;
-  auto fetch = [&] { return statuses[next++]; };
-  int rows = 0;
-  LoopEnd end = forEachRow(ctx, fetch, [&] { ++rows; });
-  EXPECT_EQ(end.status, -1405);
-  EXPECT_EQ(end.rows, 1);
-  next = 0;
-  end = forEachRow(
-      ctx, fetch, [&] { ++rows; }, NullRow::Counts);
-  EXPECT_EQ(end.status, 1403);
-  EXPECT_EQ(end.rows, 3);
-  EXPECT_EQ(rows, 4);
+TEST_F(StagingTest, RowsAreReadIntoTheBoundMembersUntilTheirEnd) {
+  stage("4711", "200", 0.5, 0, "A");
+  stage("4711", "100", 1.5, 0, "A");
+  TestRow row;
+  std::vector<std::string> read;
+  EXPECT_EQ(handover.writeRows(
+                kStagedTst, {}, row,
+                [&] { read.push_back(row.pnr + "/" + row.lna + "/" + std::to_string(row.hours)); }),
+            2);
+  EXPECT_EQ(read, (std::vector<std::string>{"4711/100/1.500000", "4711/200/0.500000"}));
 }
 
-TEST_F(ExportFrameworkTest, FatalFetchAbortsTheRunWithCode60) {
-  std::vector<int> statuses{0, 0, -9999};
-  size_t next = 0;
-  int rows = 0;
-  try {
-    forEachRow(
-        ctx, [&] { return statuses[next++]; }, [&] { ++rows; });
-    FAIL() << "the run went on";
-  } catch (const base::RunExit& e) {
-    EXPECT_EQ(e.status, 1);
-  }
-  EXPECT_EQ(rows, 2);
-  EXPECT_EQ(inst.scalar("select AkrAdt from O1001AbrKreis"), "60");
+TEST_F(StagingTest, CursorThatCannotBeReadFailsTheHandOver) {
+  const Query<TestRow> missing{.sql = "select TstPnr  from Hor333Xyz ", .columns = {&TestRow::pnr}};
+  TestRow row;
+  expectAbort([&] { handover.forEach(missing, {}, row, [] {}); });
   const std::string log = inst.logText();
-  EXPECT_EQ(log.substr(log.size() - 34), "Abbruch wegen Fehler, Status: 60\r\n");
+  EXPECT_NE(log.find("Fehler beim Lesen aus Hor331Zk1, Sqlfhl: -942\r\n"
+                     "Abbruch wegen Fehler, Status: 60\r\n"),
+            std::string::npos);
+}
+
+TEST_F(StagingTest, FilesTakeTheirNamesTogetherOnlyWhenTheHandOverIsComplete) {
+  const fs::path dir = inst.exportDir();
+  {
+    std::ofstream(dir / "a.txt") << "last period";
+    std::ofstream(dir / "b.txt") << "last period";
+    Handover failing{ctx, {.started = "%s %d", .finished = "-"}, {"a.txt", "b.txt"}};
+    EXPECT_FALSE(fs::exists(dir / "a.txt"));  // removed when the hand-over starts
+    failing.file("a.txt", "a kann nicht geoeffnet werden !").write("new\n");
+    fs::create_directories(dir / ".b.txt.tmp");  // the second file cannot be created
+    try {
+      failing.file("b.txt", "b kann nicht geoeffnet werden !");
+      FAIL() << "the run went on";
+    } catch (const base::RunExit& e) {
+      EXPECT_EQ(e.status, 1);
+    }
+  }
+  fs::remove(dir / ".b.txt.tmp");
+  EXPECT_TRUE(fs::is_empty(dir));  // neither the old files nor a new one nor a temporary one
+  handover.file("a.txt", "-").write("a\n");
+  handover.file("b.txt", "-").write("b\n");
+  EXPECT_FALSE(fs::exists(dir / "a.txt"));
+  handover.finish();
+  EXPECT_EQ(test::readFile(dir / "a.txt"), "a\r\n");
+  EXPECT_EQ(test::readFile(dir / "b.txt"), "b\r\n");
+  EXPECT_NE(inst.logText().find("b kann nicht geoeffnet werden !\r\nTest Lohnprogramm beendet\r\n"),
+            std::string::npos);
 }
 
 }  // namespace

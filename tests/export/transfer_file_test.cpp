@@ -11,6 +11,7 @@
 
 #include "base/run_exit.h"
 #include "export/framework.h"
+#include "export/transfer_files.h"
 #include "support/installation.h"
 
 namespace lug::exporters {
@@ -159,9 +160,10 @@ class TransferFileRuleTest : public TransferFileTest {
 };
 
 TEST_F(TransferFileRuleTest, FileThatCannotBeOpenedEndsTheProcessWithoutAbort) {
-  TransferFile file(exportDir / "missing", "datev.csv");
+  ctx.exportDir = (exportDir / "missing").string();
+  TransferFiles files(ctx, {"datev.csv"});
   try {
-    openTransferFile(ctx, file, "Datevdatei kann nicht geoeffnet werden !");
+    files.open("datev.csv", "Datevdatei kann nicht geoeffnet werden !");
     FAIL() << "the exporter went on";
   } catch (const base::RunExit& e) {
     EXPECT_EQ(e.status, 1);
@@ -170,17 +172,18 @@ TEST_F(TransferFileRuleTest, FileThatCannotBeOpenedEndsTheProcessWithoutAbort) {
   EXPECT_EQ(inst.scalar("select AkrAdt from O1001AbrKreis"), "0");
 }
 
-TEST_F(TransferFileRuleTest, FileThatCannotBeCompletedEndsTheProcess) {
+TEST_F(TransferFileRuleTest, FileThatCannotBeCompletedEndsTheProcessWithoutAFile) {
   writeFile(target, "previous\r\n");
-  TransferFile file(exportDir, "datev.csv");
-  openTransferFile(ctx, file, "Datevdatei kann nicht geoeffnet werden !");
-  file.write("line\n");
+  ctx.exportDir = exportDir.string();
+  TransferFiles files(ctx, {"datev.csv"});
+  files.open("datev.csv", "Datevdatei kann nicht geoeffnet werden !").write("line\n");
   fs::remove_all(exportDir);  // the directory is gone before the rename
-  EXPECT_THROW(completeTransferFile(ctx, file), base::RunExit);
+  EXPECT_THROW(files.complete(), base::RunExit);
   EXPECT_EQ(inst.logText(),
             "\xDC"
             "bergabedatei datev.csv kann nicht geschrieben werden !\r\n");
   EXPECT_EQ(inst.scalar("select AkrAdt from O1001AbrKreis"), "0");
+  EXPECT_FALSE(fs::exists(target));
 }
 
 }  // namespace

@@ -1,10 +1,11 @@
 #include "export/datev/datev.h"
 
-#include <algorithm>
 #include <cstdio>
 #include <string>
 
 #include "export/framework.h"
+#include "export/handover.h"
+#include "export/layout.h"
 
 namespace lug::exporters {
 namespace {
@@ -27,11 +28,13 @@ constexpr char kRecordLine[] = "%s;%s;%s;%s;%s;%s;%s;%s;%s;%s;%s\n";
 // A cost field whose flag is 0 stays empty in the file.
 constexpr CostBlanks kEmptyCosts{.kst = "", .ktr = ""};
 
-int fetchRecord(db::Cursor& records, PeriodRecord& r) {
-  r = PeriodRecord{};
-  return records.fetch({r.abr, r.lfn, r.stz, r.bdt, r.pnr, r.zkt, r.lna, r.lgr, r.kst, r.ktr, r.krt,
-                        r.minutes, r.tenths, r.stg, r.sts, r.rre, r.sta, r.upn});
-}
+const Query<PeriodRecord> kRecords{
+    .sql = kPeriodRecords,
+    .columns = {&PeriodRecord::abr, &PeriodRecord::lfn, &PeriodRecord::stz, &PeriodRecord::bdt,
+                &PeriodRecord::pnr, &PeriodRecord::zkt, &PeriodRecord::lna, &PeriodRecord::lgr,
+                &PeriodRecord::kst, &PeriodRecord::ktr, &PeriodRecord::krt, &PeriodRecord::minutes,
+                &PeriodRecord::tenths, &PeriodRecord::stg, &PeriodRecord::sts, &PeriodRecord::rre,
+                &PeriodRecord::sta, &PeriodRecord::upn}};
 
 // The cost flags of the newest interface line valid on the period's first
 // day. The lookup reads without null indicators: a null flag fails the fetch,
@@ -51,14 +54,7 @@ void applyLineAtPeriodStart(RunContext& ctx, db::Cursor& line, const std::string
 // "%.2f" with a decimal comma; a quantity that rounds to 0.00 is left empty.
 // The text is never cut: the file is separated by semicolons, so a number of
 // 10,000 hours or more is written whole rather than as a wrong value.
-std::string numberText(double quantity) {
-  char text[32];
-  std::snprintf(text, sizeof text, "%.2f", quantity);
-  std::string number = text;
-  if (number == "0.00") return {};
-  std::replace(number.begin(), number.end(), '.', ',');
-  return number;
-}
+constexpr NumberFormat kQuantity{.decimals = 2, .point = ',', .zeroAsEmpty = true};
 
 // Day of the month of the booking date, without a leading zero.
 std::string dayText(const std::string& bookingDate) {
@@ -80,8 +76,8 @@ std::string payrollMonth(const std::string& periodStart, int16_t offset) {
 void writeRecord(TransferFile& file, const PeriodRecord& r) {
   std::string day = dayText(r.bdt);
   if (r.minutes == 0 && r.tenths == 0) return;
-  std::string group = r.lgr, hours = numberText(hoursOf(r.minutes)),
-              days = numberText(daysOf(r.tenths)), value;
+  std::string group = r.lgr, hours = formatNumber(hoursOf(r.minutes), kQuantity),
+              days = formatNumber(daysOf(r.tenths), kQuantity), value;
   if (r.sta == 1) {
     value = r.minutes != 0 ? hours : days;
     day.clear(), group.clear(), hours.clear(), days.clear();
@@ -93,28 +89,21 @@ void writeRecord(TransferFile& file, const PeriodRecord& r) {
 }  // namespace
 
 void exportDatev(RunContext& ctx) {
-  ctx.log(kStartLine, ctx.akr.c_str(), ctx.abrnr);
-  TransferFile file(ctx.exportDir, kFileName);
-  openTransferFile(ctx, file, kOpenFailure);
+  Handover h(ctx, {.started = kStartLine, .finished = kEndLine}, {kFileName});
+  TransferFile& file = h.file(kFileName, kOpenFailure);
   std::string periodStart;
   readPeriodStart(ctx, periodStart);
-  InterfaceHeader header;
-  readInterfaceHeader(ctx, HeaderForm::Full, header);
-  file.printf(kHeaderLine, header.fir.c_str(), header.akr.c_str(),
-              payrollMonth(periodStart, header.mon).c_str());
+  h.readHeader(HeaderForm::Full);
+  file.printf(kHeaderLine, h.header.fir.c_str(), h.header.akr.c_str(),
+              payrollMonth(periodStart, h.header.mon).c_str());
 
   PeriodRecord record;
-  db::Cursor records(ctx.db, kPeriodRecords), line(ctx.db, kInterfaceLine);
-  records.open({ctx.abrnr});
-  forEachRow(
-      ctx, [&] { return fetchRecord(records, record); },
-      [&] {
-        applyLineAtPeriodStart(ctx, line, header.lug, periodStart, record);
-        writeRecord(file, record);
-      });
-  records.close();
-  completeTransferFile(ctx, file);
-  ctx.log("%s", kEndLine);
+  db::Cursor line(ctx.db, kInterfaceLine);
+  h.forEach(kRecords, {ctx.abrnr}, record, [&] {
+    applyLineAtPeriodStart(ctx, line, h.header.lug, periodStart, record);
+    writeRecord(file, record);
+  });
+  h.finish();
 }
 
 }  // namespace lug::exporters
