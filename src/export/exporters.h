@@ -1,15 +1,30 @@
 #pragma once
-// The entries of the payroll exporters. An exporter not yet part of the
-// program is an empty entry: its interface type selects it, and the run ends
-// without a transfer file.
+// The entries of the payroll exporters, one line each. An exporter not yet
+// part of the program is an empty entry: its interface type selects it, and
+// the run ends without a transfer file.
 #include "export/datev/datev.h"
 #include "export/dispatch.h"
 
 namespace lug::exporters {
 
 inline const Exporter datev = exportDatev;
-
-inline const Exporter loga400, paisy, loga2001, asring, xxlExact, emis, schleupen, proal, sap, sbs,
-    baumann, sage, lodas, raet, paisyBr, god, topas, perman;
+inline const Exporter lodas;
+inline const Exporter paisy;
+inline const Exporter paisyBr;
+inline const Exporter loga2001;
+inline const Exporter loga400;
+inline const Exporter topas;
+inline const Exporter sap;
+inline const Exporter sage;
+inline const Exporter proal;
+inline const Exporter perman;
+inline const Exporter raet;
+inline const Exporter asring;
+inline const Exporter xxlExact;
+inline const Exporter emis;
+inline const Exporter schleupen;
+inline const Exporter sbs;
+inline const Exporter baumann;
+inline const Exporter god;
 
 }  // namespace lug::exporters
