@@ -19,6 +19,30 @@ Row withDefaults(Row defaults, const Row& overrides) {
   return defaults;
 }
 
+Row periodRecord(const Row& overrides) {
+  return withDefaults({{"Zk1Abr", 7},
+                       {"Zk1Lfn", 0},
+                       {"Zk1Stz", "LA"},
+                       {"Zk1Bdt", "2024.12.02"},
+                       {"Zk1Pnr", "1001"},
+                       {"Zk1Zkt", "AZ"},
+                       {"Zk1Lna", "100"},
+                       {"Zk1Lgr", "     "},
+                       {"Zk1Kst", "4100"},
+                       {"Zk1Ktr", ""},
+                       {"Zk1Krt", ""},
+                       {"Zk1Std", 0},
+                       {"Zk1Tge", 0},
+                       {"Zk1Stg", 0},
+                       {"Zk1Von", "2024.12.01"},
+                       {"Zk1Bis", "2024.12.31"},
+                       {"Zk1Sts", 0},
+                       {"Zk1Rre", 1},
+                       {"Zk1Sta", 2},
+                       {"Zk1Upn", "1001"}},
+                      overrides);
+}
+
 ExporterTest::ExporterTest(const std::string& interfaceType, const Row& header, const Row& group) {
   inst.insert("O1001AbrKreis",
               withDefaults(
@@ -55,30 +79,6 @@ void ExporterTest::line(const Row& overrides) {
 void ExporterTest::recordKind(const Row& overrides) {
   const std::string type = inst.scalar("select LugLgp from Hor171Lug where LugLug = 'L1'");
   inst.insert("Hor170Lg1", withDefaults({{"Lg1Num", type}, {"Lg1Stz", "LA"}}, overrides));
-}
-
-void ExporterTest::record(const Row& overrides) {
-  inst.insert("Hor331Zk1", withDefaults({{"Zk1Abr", 7},
-                                         {"Zk1Lfn", 0},
-                                         {"Zk1Stz", "LA"},
-                                         {"Zk1Bdt", "2024.12.02"},
-                                         {"Zk1Pnr", "1001"},
-                                         {"Zk1Zkt", "AZ"},
-                                         {"Zk1Lna", "100"},
-                                         {"Zk1Lgr", "     "},
-                                         {"Zk1Kst", "4100"},
-                                         {"Zk1Ktr", ""},
-                                         {"Zk1Krt", ""},
-                                         {"Zk1Std", 0},
-                                         {"Zk1Tge", 0},
-                                         {"Zk1Stg", 0},
-                                         {"Zk1Von", "2024.12.01"},
-                                         {"Zk1Bis", "2024.12.31"},
-                                         {"Zk1Sts", 0},
-                                         {"Zk1Rre", 1},
-                                         {"Zk1Sta", 2},
-                                         {"Zk1Upn", "1001"}},
-                                        overrides));
 }
 
 int ExporterTest::handOver(const Exporter& exporter) {

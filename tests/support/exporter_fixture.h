@@ -20,6 +20,11 @@ namespace lug::test {
 // `overrides`; columns only in `overrides` are added.
 Row withDefaults(Row defaults, const Row& overrides);
 
+// A period record (Hor331Zk1) of period 7, final run: kind "LA", 2024.12.02,
+// employee 1001, account "AZ", wage type "100", cost centre "4100", no
+// minutes; `overrides` replace columns by name.
+Row periodRecord(const Row& overrides);
+
 class ExporterTest : public ::testing::Test {
  protected:
   // `header` overrides the interface header's columns (LugLgp, LugMon,
@@ -32,9 +37,8 @@ class ExporterTest : public ::testing::Test {
   void line(const Row& overrides = {});
   // A record kind (Hor170Lg1) of the interface type.
   void recordKind(const Row& overrides);
-  // A period record of period 7, final run: kind "LA", 2024.12.02, employee
-  // 1001, account "AZ", wage type "100", cost centre "4100", no minutes.
-  void record(const Row& overrides);
+  // Inserts periodRecord(overrides).
+  void record(const Row& overrides) { inst.insert("Hor331Zk1", periodRecord(overrides)); }
 
   // Calls the exporter as the dispatch would after the calculation phases,
   // with ctx as the driver fills it (interface row read, export directory

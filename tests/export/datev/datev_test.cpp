@@ -5,6 +5,7 @@
 #include <string>
 
 #include "base/run_exit.h"
+#include "support/exporter_fixture.h"
 #include "support/installation.h"
 
 namespace lug::exporters {
@@ -39,32 +40,11 @@ class DatevTest : public ::testing::Test {
                               {"LugAkr", "01"}});
   }
 
-  // A period record of period 7; `values` replace the defaults of the same name.
+  // A period record of period 7 booked on its first day; `values` replace
+  // the defaults of the same name.
   void record(const Row& values) {
-    Row row = {{"Zk1Abr", 7},
-               {"Zk1Lfn", 0},
-               {"Zk1Stz", "LA"},
-               {"Zk1Bdt", "2024.12.01"},
-               {"Zk1Pnr", "1001"},
-               {"Zk1Zkt", "AZ"},
-               {"Zk1Lna", "100"},
-               {"Zk1Lgr", "     "},
-               {"Zk1Kst", "4100"},
-               {"Zk1Ktr", ""},
-               {"Zk1Krt", ""},
-               {"Zk1Std", 0},
-               {"Zk1Tge", 0},
-               {"Zk1Stg", 0},
-               {"Zk1Von", "2024.12.01"},
-               {"Zk1Bis", "2024.12.31"},
-               {"Zk1Sts", 0},
-               {"Zk1Rre", 1},
-               {"Zk1Sta", 2},
-               {"Zk1Upn", "1001"}};
-    for (const auto& [name, cell] : values)
-      for (auto& [column, value] : row)
-        if (column == name) value = cell;
-    inst.insert("Hor331Zk1", row);
+    inst.insert("Hor331Zk1",
+                test::periodRecord(test::withDefaults({{"Zk1Bdt", "2024.12.01"}}, values)));
   }
 
   void line(const std::string& validFrom, int kst, int ktr, test::Cell factor = 0.0) {
