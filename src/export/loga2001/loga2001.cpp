@@ -6,6 +6,7 @@
 
 #include "export/framework.h"
 #include "export/handover.h"
+#include "export/indexed_lines.h"
 #include "export/layout.h"
 
 namespace lug::exporters {
@@ -74,11 +75,10 @@ struct MonthSum {
   int16_t rre = 0;  // 0: the run's period; Zk5Rre of a recalculation record (4: reversal)
 };
 
-// A command line of Hor333Lp1 or Hor333Lpc and its running index.
-struct Command {
-  std::string text;
-  int32_t index = 0;
-};
+const IndexedLineStatements kCalendarCommands{
+    .insert = kInsertCalendar, .lastIndex = kLastCalendarIndex, .read = kCalendarFile};
+const IndexedLineStatements kVartabCommands{
+    .insert = kInsertVartab, .lastIndex = kLastVartabIndex, .read = kVartabFile};
 
 const Staging<MonthSum> kSumTable{
     .statements = {.insert = kInsertSum, .add = kAddSum},
@@ -152,35 +152,6 @@ std::string isoDate(std::string date) {
   return date;
 }
 
-// A command table with its running index: one above the largest index
-// stored, 1 in an empty table.
-class CommandTable {
- public:
-  CommandTable(Handover& h, const char* insert, const char* lastIndex, const char* failed)
-      : h_(h),
-        table_{.statements = {.insert = insert, .add = nullptr},
-               .insertColumns = {&Command::text, &Command::index},
-               .addColumns = {}},
-        failed_(failed) {
-    int32_t last = 0;
-    h.ctx.abortIfFatal(h.ctx.status = h.ctx.db.exec(lastIndex, {}, {last}));
-    next_ = last + 1;
-  }
-
-  // Every failed insert is logged, also a stored index (-1): the command
-  // would be missing from the file.
-  void append(const std::string& text, const std::string& pnr) {
-    h_.stage(table_, Command{.text = text, .index = next_++},
-             failureLines(h_.ctx, failed_, failed_, pnr));
-  }
-
- private:
-  Handover& h_;
-  Staging<Command> table_;
-  const char* failed_;
-  int32_t next_ = 1;
-};
-
 class Loga2001 {
  public:
   explicit Loga2001(RunContext& ctx)
@@ -194,23 +165,22 @@ class Loga2001 {
   std::string calendarCommand(const PeriodRecord& r) const;
   std::string vartabCommand(const MonthSum& s);
   int readOldValues(const MonthSum& s, float& days, float& hours, std::string& latest);
-  void writeFile(const char* name, const char* openFailure, const char* statement);
 
   Handover h_;
   RunContext& ctx_;
-  std::string company, runDate;
+  std::string company_, runDate_;
 };
 
 void Loga2001::run() {
   ctx_.abortIfFatal(ctx_.status = ctx_.db.exec(kEmptySums));
   h_.clear({{kClearVartab, nullptr}, {kClearCalendar, nullptr}});
-  CommandTable calendar(h_, kInsertCalendar, kLastCalendarIndex, kCalendarFailed);
-  CommandTable vartab(h_, kInsertVartab, kLastVartabIndex, kVartabFailed);
-  ctx_.status = ctx_.db.exec(kRunDate, {}, {runDate});
+  IndexedLines calendar(h_, kCalendarCommands, kCalendarFailed);
+  IndexedLines vartab(h_, kVartabCommands, kVartabFailed);
+  ctx_.status = ctx_.db.exec(kRunDate, {}, {runDate_});
   h_.readHeader(HeaderForm::Full);
-  company = !h_.header.fir.empty()   ? h_.header.fir
-            : !h_.header.akr.empty() ? h_.header.akr
-                                     : ctx_.akr;
+  company_ = !h_.header.fir.empty()   ? h_.header.fir
+             : !h_.header.akr.empty() ? h_.header.akr
+                                      : ctx_.akr;
 
   PeriodRecord r;
   auto stage = [&](int16_t rre) {
@@ -224,8 +194,8 @@ void Loga2001::run() {
   h_.forEach(kSumRows, {}, s, [&] { vartab.append(vartabCommand(s), s.pnr); });
   ctx_.abortIfFatal(ctx_.status = ctx_.db.exec(kCleanUp, {ctx_.runKey()}));
 
-  writeFile(kVartabName, kVartabOpen, kVartabFile);
-  writeFile(kCalendarName, kCalendarOpen, kCalendarFile);
+  vartab.write(h_.file(kVartabName, kVartabOpen), ".\n");
+  calendar.write(h_.file(kCalendarName, kCalendarOpen), ".\n");
   h_.finish();
 }
 
@@ -233,7 +203,7 @@ void Loga2001::run() {
 void Loga2001::stageRecord(PeriodRecord& r, int16_t rre) {
   LineFlags flags;
   applyInterfaceLine(ctx_, h_.header.lug, kBlankCosts, r, flags);
-  const MonthSum sum{.fir = company,
+  const MonthSum sum{.fir = company_,
                      .akr = h_.header.akr,
                      .pnr = r.upn,
                      .lna = r.lna,
@@ -247,9 +217,9 @@ void Loga2001::stageRecord(PeriodRecord& r, int16_t rre) {
 
 std::string Loga2001::calendarCommand(const PeriodRecord& r) const {
   return std::string("[ZEITENKAL];") + (r.rre == kReversalMark ? "DELETE;" : "INSERT;") +
-         formatNumber(r.su1, {.width = 12}) + ";;;;" + company + ";" + h_.header.akr + ";" + r.upn +
-         ";;;;" + r.von + ";" + r.bis + ";" + (r.inf > 0 ? "1" : "") + ";;;;" + r.lgr + ";I;" +
-         quantity(daysOf(r.tenths), '.') + ";;;;;;;;;;;";
+         formatNumber(r.su1, {.width = 12}) + ";;;;" + company_ + ";" + h_.header.akr + ";" +
+         r.upn + ";;;;" + r.von + ";" + r.bis + ";" + (r.inf > 0 ? "1" : "") + ";;;;" + r.lgr +
+         ";I;" + quantity(daysOf(r.tenths), '.') + ";;;;;;;;;;;";
 }
 
 // The old values of a payroll month: what the recalculated periods handed
@@ -272,14 +242,14 @@ int Loga2001::readOldValues(const MonthSum& s, float& days, float& hours, std::s
 // its reversal.
 std::string Loga2001::vartabCommand(const MonthSum& s) {
   float days = single(s.days), hours = single(s.hours);
-  std::string last = runDate;
+  std::string last = runDate_;
   const std::string date = isoDate(s.dat);
   if (s.rre == kReversalMark) {
     float oldDays = 0, oldHours = 0;
     if (readOldValues(s, oldDays, oldHours, last) == db::kOk)
       days = oldDays, hours = oldHours;
     else
-      ctx_.log(kNoOldDelete, s.pnr.c_str(), s.lna.c_str(), date.c_str()), last = runDate;
+      ctx_.log(kNoOldDelete, s.pnr.c_str(), s.lna.c_str(), date.c_str()), last = runDate_;
   } else if (s.rre == kRecalculatedMark) {
     double reversalDays = 0, reversalHours = 0;
     const int st = ctx_.status =
@@ -305,15 +275,6 @@ std::string Loga2001::vartabCommand(const MonthSum& s) {
                         quantity(hours, ',') + ";;;";
   if (s.kst != " " && s.kst != "0") command += s.kst;
   return command + ";;;;" + date + ";;" + last + ";;;;";
-}
-
-// A command file: a line "." and the commands in index order.
-void Loga2001::writeFile(const char* name, const char* openFailure, const char* statement) {
-  TransferFile& file = h_.file(name, openFailure);
-  file.write(".\n");
-  Command command;
-  h_.writeRows(Query<Command>{.sql = statement, .columns = {&Command::text, &Command::index}}, {},
-               command, [&] { file.printf("%s\n", command.text.c_str()); });
 }
 
 }  // namespace
