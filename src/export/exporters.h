@@ -4,6 +4,7 @@
 // the run ends without a transfer file.
 #include "export/datev/datev.h"
 #include "export/dispatch.h"
+#include "export/loga2001/loga2001.h"
 
 namespace lug::exporters {
 
@@ -11,7 +12,7 @@ inline const Exporter datev = exportDatev;
 inline const Exporter lodas;
 inline const Exporter paisy;
 inline const Exporter paisyBr;
-inline const Exporter loga2001;
+inline const Exporter loga2001 = exportLoga2001;
 inline const Exporter loga400;
 inline const Exporter topas;
 inline const Exporter sap;

@@ -4,6 +4,8 @@
 #include <algorithm>
 #include <functional>
 #include <map>
+#include <tuple>
+#include <utility>
 
 #include "db/schema.h"
 #include "pg_engines.h"
@@ -142,6 +144,68 @@ void addDatevGroup(Installation& inst) {
                               {"Zk1Upn", r.pnr}});
 }
 
+// Group L2 on a LOGA2 interface that recalculates one period: January was
+// handed over with other values than its bookings now give, February is
+// handed over and January recalculated.
+void addLoga2001Group(Installation& inst) {
+  inst.insert("O1001AbrKreis", {{"AkrNum", "L2"}, {"AkrLug", "LG"}, {"AkrRrm", 1}, {"AkrAdt", 0}});
+  inst.insert(
+      "Hor171Lug",
+      {{"LugLug", "LG"}, {"LugLgp", "LOGA2"}, {"LugMon", 1}, {"LugFir", "12"}, {"LugAkr", "3"}});
+  inst.insert("Hor170Lg1", {{"Lg1Num", "LOGA2"}, {"Lg1Stz", "LA"}});
+  inst.insert("Hor310Bsv", {{"BsvPnr", "3001"}, {"BsvAkr", "L2"}, {"BsvGvo", "2020.01.01"}});
+  for (const auto& [nr, von, bis] :
+       {std::tuple{1, "2024.01.01", "2024.01.31"}, std::tuple{2, "2024.02.01", "2024.02.29"}})
+    inst.insert(
+        "Hor330Abr",
+        {{"AbrAkr", "L2"}, {"AbrNum", nr}, {"AbrVon", von}, {"AbrBis", bis}, {"AbrSts", 0}});
+  struct Account {
+    const char* zkt;
+    const char* lna;
+    int sts, handedOver, january, february;
+  };
+  for (const Account& a :
+       {Account{"NORM", "100", 1, 600, 660, 300}, Account{"UEB", "110", 0, 120, 180, 60}}) {
+    inst.insert("Hor171Lu1", {{"Lu1Num", "LG"},
+                              {"Lu1Stz", "LA"},
+                              {"Lu1Ztk", a.zkt},
+                              {"Lu1Lna", a.lna},
+                              {"Lu1Gvo", "2020.01.01"},
+                              {"Lu1Rre", 1},
+                              {"Lu1Sts", a.sts},
+                              {"Lu1Kst", 1},
+                              {"Lu1Ktr", 1},
+                              {"Lu1Krt", 1}});
+    inst.insert("Hor331Zk1", {{"Zk1Abr", 1},
+                              {"Zk1Lfn", 0},
+                              {"Zk1Stz", "LA"},
+                              {"Zk1Bdt", "2024.01.01"},
+                              {"Zk1Pnr", "3001"},
+                              {"Zk1Zkt", a.zkt},
+                              {"Zk1Lna", a.lna},
+                              {"Zk1Std", a.handedOver},
+                              {"Zk1Tge", 0},
+                              {"Zk1Von", "2024.01.01"},
+                              {"Zk1Bis", "2024.01.31"},
+                              {"Zk1Sts", a.sts},
+                              {"Zk1Rre", 1},
+                              {"Zk1Sta", 1},
+                              {"Zk1Dat", "2024.02.05"},
+                              {"Zk1Upn", "3001"}});
+    for (const auto& [day, minutes] :
+         {std::pair{"2024.01.31", a.january}, std::pair{"2024.02.29", a.february}})
+      inst.insert("Hor331Zkb", {{"ZkbPnr", "3001"},
+                                {"ZkbZtr", 3},
+                                {"ZkbDtm", day},
+                                {"ZkbZkt", a.zkt},
+                                {"ZkbStd", minutes},
+                                {"ZkbTge", 0},
+                                {"ZkbStg", 0},
+                                {"ZkbSta", 0},
+                                {"ZkbDat", day}});
+  }
+}
+
 const std::vector<Scenario>& scenarios() {
   static const std::vector<Scenario> all = {
       {"LogaFinalRunRecalculatesAndCopies",
@@ -161,6 +225,10 @@ const std::vector<Scenario>& scenarios() {
        addDatevGroup,
        {{"G1", "7", "0"}, {"G1", "7", "1"}},
        "Lohn und Gehalt/Export/TEST/datev.csv"},
+      {"Loga2001HandsOverTheRecalculatedMonth",
+       addLoga2001Group,
+       {{"L2", "2", "0"}},
+       "Lohn und Gehalt/Export/TEST/Loga2001Lpc.csv"},
   };
   return all;
 }
