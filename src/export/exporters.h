@@ -4,11 +4,12 @@
 // the run ends without a transfer file.
 #include "export/datev/datev.h"
 #include "export/dispatch.h"
+#include "export/lodas/lodas.h"
 
 namespace lug::exporters {
 
 inline const Exporter datev = exportDatev;
-inline const Exporter lodas;
+inline const Exporter lodas = exportLodas;
 inline const Exporter paisy;
 inline const Exporter paisyBr;
 inline const Exporter loga2001;
