@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "base/run_exit.h"
+#include "export/delimited_text.h"
 #include "export/framework.h"
 #include "export/handover.h"
 #include "export/layout.h"
@@ -37,9 +38,8 @@ constexpr char kOwnMovements[] =
     ",Ld1Rre  from HOR333Ld1 where Ld1Rre<2 order by Ld1Art,Ld1Pnr,Ld1Azr,Ld1Key,Ld1Lna,Ld1Kst";
 constexpr char kCorrections[] =
     "select Ld1Art ,Ld1Pnr ,to_char(Ld1Azr,'dd.mm.yyyy') ,Ld1Key ,Ld1Val ,Ld1Lna ,Ld1Kst ,Ld1Ktr "
-    ",Ld1Rre  from HOR333Ld1 where Ld1Rre>2 order by Ld1Azr desc ,Ld1Rre desc "
-    ",Ld1Art,Ld1Pnr,Ld1Key,"
-    "Ld1Lna,Ld1Kst";
+    ",Ld1Rre  from HOR333Ld1 where Ld1Rre>2 order by Ld1Azr desc ,Ld1Rre desc ,Ld1Art,Ld1Pnr,"
+    "Ld1Key,Ld1Lna,Ld1Kst";
 
 constexpr char kStartLine[] = "\nLODAS-Lohnprogramm Akr: %s, Abrnr: %d gestartet";
 constexpr char kEndLine[] = "LODAS-Lohnprogramm beendet";
@@ -92,8 +92,12 @@ const Staging<Movement> kMovements{
 const db::Columns<Movement> kMovementColumns{&Movement::art, &Movement::pnr, &Movement::azr,
                                              &Movement::key, &Movement::val, &Movement::lna,
                                              &Movement::kst, &Movement::ktr, &Movement::rre};
+const Query<Movement> kOwnRows{.sql = kOwnMovements, .columns = kMovementColumns};
+const Query<Movement> kCorrectionRows{.sql = kCorrections, .columns = kMovementColumns};
 
-// Records arrive trimmed, with the booking date as dd.mm.yyyy.
+// Records arrive trimmed, with the booking date as dd.mm.yyyy. The own
+// period's cursor does not read Zk1Rre, so its records stage with Ld1Rre 0
+// (kOwnRecord); a journal row brings its Zk5Rre.
 const db::Columns<PeriodRecord> kRecordColumns{
     &PeriodRecord::pnr,     &PeriodRecord::zkt,    &PeriodRecord::lna, &PeriodRecord::kst,
     &PeriodRecord::ktr,     &PeriodRecord::stz,    &PeriodRecord::upn, &PeriodRecord::lgr,
@@ -117,22 +121,10 @@ const DelimitedLayout<Movement> kDataLine{
      text(&Movement::lna), [](const Movement& m) { return rightTrim(m.kst); },
      [](const Movement& m) { return rightTrim(m.ktr); }}};
 
-// A separator, the text delimiter or a control character in a field would
-// move the following fields of the line.
-bool breaksLine(const std::string& field) {
-  for (const char c : field)
-    if (c == ';' || c == '"' || (static_cast<unsigned char>(c) < 0x20)) return true;
-  return false;
-}
-
-// dd.mm.yyyy as yyyy.mm.dd, the session's date text the interface lines use.
-std::string sessionDate(const std::string& d) {
-  return d.size() == 10 ? d.substr(6, 4) + "." + d.substr(3, 2) + "." + d.substr(0, 2) : d;
-}
-
 // Maps a record onto its staging row and adds it; false when a check drops it
-// or the write fails.
-bool stageRecord(Handover& h, const PeriodRecord& r, int16_t rre) {
+// or the write fails. A field that would shift the fields after it in the
+// file (a separator, the text delimiter, a line end) drops the record too.
+bool stageRecord(Handover& h, const PeriodRecord& r) {
   RunContext& ctx = h.ctx;
   const bool fits = passes({
       {exceedsWidth(r.upn, 5), [&] { ctx.log(kPnrTooLong, r.upn.c_str()); }},
@@ -142,7 +134,7 @@ bool stageRecord(Handover& h, const PeriodRecord& r, int16_t rre) {
   });
   if (!fits) return false;
   for (const std::string* field : {&r.upn, &r.lna, &r.lgr, &r.kst, &r.ktr}) {
-    if (!breaksLine(*field)) continue;
+    if (!breaksDelimitedLine(*field, ';', '"')) continue;
     ctx.log(kSeparatorInField, r.pnr.c_str(), field->c_str());
     return false;
   }
@@ -155,7 +147,7 @@ bool stageRecord(Handover& h, const PeriodRecord& r, int16_t rre) {
              .lna = r.lna,
              .kst = r.kst,
              .ktr = r.ktr,
-             .rre = rre};
+             .rre = r.rre};
   if (!r.lgr.empty()) m.key = r.lgr.substr(0, 2), m.lna = " ";
   return h.stage(kMovements, m, [&](db::WriteStep, int st) {
     ctx.log(kStagingFailed, static_cast<long>(st));
@@ -164,18 +156,18 @@ bool stageRecord(Handover& h, const PeriodRecord& r, int16_t rre) {
 
 // One pass over a cursor of records: cost flags of the interface line valid
 // at the booking date, then the staging row. Returns the rows staged.
-int stagePass(Handover& h, const Query<PeriodRecord>& query, db::Ins binds, bool journal) {
+int stagePass(Handover& h, const Query<PeriodRecord>& query, db::Ins binds) {
   RunContext& ctx = h.ctx;
   PeriodRecord r;
   LineFlags flags;
   int staged = 0;
   h.forEach(query, binds, r, [&] {
     const std::string bookingDate = r.bdt;
-    r.bdt = sessionDate(bookingDate);
+    r.bdt = sessionDateOf(bookingDate);
     const int st = applyInterfaceLine(ctx, h.header.lug, kBlanks, r, flags);
     r.bdt = bookingDate;
     if (st != db::kOk) ctx.fail(st, kLineFailed, st);
-    staged += stageRecord(h, r, journal ? r.rre : kOwnRecord);
+    staged += stageRecord(h, r);
   });
   return staged;
 }
@@ -195,8 +187,7 @@ int writeOwnPeriod(Handover& h) {
   startFile(h, file);
   file.write(kAdditions);
   Movement m;
-  return h.writeRows(Query<Movement>{kOwnMovements, kMovementColumns}, {}, m,
-                     [&] { file.write(kDataLine.line(m) + "\n"); });
+  return h.writeRows(kOwnRows, {}, m, [&] { file.write(kDataLine.line(m) + "\n"); });
 }
 
 // One file per recalculated period, newest first, each with its removals and
@@ -207,7 +198,7 @@ int writeCorrections(Handover& h) {
   std::string period;
   int16_t section = 0;
   Movement m;
-  return h.writeRows(Query<Movement>{kCorrections, kMovementColumns}, {}, m, [&] {
+  return h.writeRows(kCorrectionRows, {}, m, [&] {
     if (!file || m.azr != period) {
       if (number == kCorrectionFiles) {
         h.ctx.log("%s", kTooManyPeriods);
@@ -237,8 +228,8 @@ void exportLodas(RunContext& ctx) {
   Handover h(ctx, {.started = kStartLine, .finished = kEndLine}, allFileNames());
   h.clear({{kClearStaging, kClearFailed}});
   h.readHeader(HeaderForm::Full);
-  int staged = stagePass(h, kOwnRecords, {ctx.abrnr, ctx.lfn}, false);
-  staged += stagePass(h, kJournalRows, {ctx.abrnr, ctx.lfn, ctx.runKey()}, true);
+  int staged = stagePass(h, kOwnRecords, {ctx.abrnr, ctx.lfn});
+  staged += stagePass(h, kJournalRows, {ctx.abrnr, ctx.lfn, ctx.runKey()});
   ctx.log(kStaged, staged);
   int written = writeOwnPeriod(h);
   written += writeCorrections(h);

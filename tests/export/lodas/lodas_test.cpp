@@ -164,6 +164,13 @@ INSTANTIATE_TEST_SUITE_P(
             "DelimiterInWageType", {{"Zk1Lna", "1\"0"}}, "Pnr 1001: Trennzeichen im Feld (1\"0)"}),
     [](const auto& c) { return std::string(c.param.name); });
 
+TEST_F(LodasTest, SumThatCancelsOutIsWrittenAsZero) {
+  record({{"Zk1Zkt", "A1"}, {"Zk1Tge", 1}});
+  record({{"Zk1Zkt", "A2"}, {"Zk1Tge", 5}});
+  record({{"Zk1Zkt", "A3"}, {"Zk1Tge", -6}});  // 0.1 + 0.5 - 0.6 is a little below zero
+  EXPECT_EQ(ownPeriodFile(), ownPeriodLines("1;1001;02.12.2024;10;0.00;100;4100;;\r\n"));
+}
+
 TEST_F(LodasTest, InterfaceLineValidAtTheBookingDateBlanksCosts) {
   line({{"Lu1Gvo", "2024.12.03"}, {"Lu1Kst", 0}, {"Lu1Ktr", 0}});
   record({{"Zk1Bdt", "2024.12.02"}, {"Zk1Std", 60}, {"Zk1Ktr", "P1"}});  // no line yet
