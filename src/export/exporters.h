@@ -4,12 +4,13 @@
 // the run ends without a transfer file.
 #include "export/datev/datev.h"
 #include "export/dispatch.h"
+#include "export/lodas/lodas.h"
 #include "export/loga2001/loga2001.h"
 
 namespace lug::exporters {
 
 inline const Exporter datev = exportDatev;
-inline const Exporter lodas;
+inline const Exporter lodas = exportLodas;
 inline const Exporter paisy;
 inline const Exporter paisyBr;
 inline const Exporter loga2001 = exportLoga2001;
