@@ -4,13 +4,15 @@
 // the run ends without a transfer file.
 #include "export/datev/datev.h"
 #include "export/dispatch.h"
+#include "export/paisy/paisy.h"
+#include "export/paisy_br/paisy_br.h"
 
 namespace lug::exporters {
 
 inline const Exporter datev = exportDatev;
 inline const Exporter lodas;
-inline const Exporter paisy;
-inline const Exporter paisyBr;
+inline const Exporter paisy = exportPaisy;
+inline const Exporter paisyBr = exportPaisyBr;
 inline const Exporter loga2001;
 inline const Exporter loga400;
 inline const Exporter topas;
