@@ -155,9 +155,8 @@ class Paisy {
                              .btr = amount,
                              .kst = r.kst.substr(0, 6)});
     } else if ((r.stz == "P4" || r.stz == "SS") && withCounters_) {
-      if (r.sts == 3) p4.bas = r.minutes;
-      if (r.sts == 103) p4.bta = daysOf(r.tenths);
-      if (r.sts == 108) p4.kra = daysOf(r.tenths);
+      const CounterValues values = counterValues(r);
+      p4.bta = values.bta, p4.bas = values.bas, p4.kra = values.kra;
       p4.sta = counter(kind.stt == 0 ? kNoCounter : stt_);
       p4.sva = counter(kind.svt == 0 ? kNoCounter : svt_);
       h_.stage(kCounterP4, p4, failureLines(ctx_, kP4InsertFailed, kP4UpdateFailed, r.pnr));

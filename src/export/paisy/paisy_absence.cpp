@@ -110,7 +110,7 @@ void stageAbsence(Handover& h, const std::string& company, PeriodRecord r) {
   RunContext& ctx = h.ctx;
   if (exceedsWidth(r.lna, 3)) return ctx.log(kWageTypeTooLong, r.upn.c_str());
   const bool withGroup = ctx.site == kSiteWithGroupKey;
-  const bool reversal = r.rre == 2 && (r.minutes < 0 || r.tenths < 0);
+  const bool reversal = isReversal(r);
   P3Row row{.frm = company,
             .prs = r.upn.substr(0, 6),
             .lna = r.lna,

@@ -97,6 +97,18 @@ PayrollDate payrollDate(RunContext& ctx, const std::string& bookingDate, int16_t
   return date;
 }
 
+bool isReversal(const PeriodRecord& r) {
+  return r.rre == 2 && (r.minutes < 0 || r.tenths < 0);
+}
+
+CounterValues counterValues(const PeriodRecord& r) {
+  CounterValues values;
+  if (r.sts == 3) values.bas = r.minutes;
+  if (r.sts == 103) values.bta = daysOf(r.tenths);
+  if (r.sts == 108) values.kra = daysOf(r.tenths);
+  return values;
+}
+
 int readRecordKind(RunContext& ctx, const std::string& lgp, const std::string& stz,
                    RecordKind& kind) {
   kind = RecordKind{};

@@ -35,6 +35,18 @@ PayrollDate payrollDate(RunContext& ctx, const std::string& bookingDate, int16_t
 // Last day of a month of a year.
 int16_t lastDayOfMonth(int32_t year, int32_t month);
 
+// Whether a P3 record reverses an absence handed over before: a difference
+// record (Zk1Rre 2) with negative minutes or days.
+bool isReversal(const PeriodRecord& record);
+
+// What a P4 or SS record adds to the employee's counters, by the status of
+// its line: 3 the raw minutes to Ps4Bas, 103 the days to Ps4Bta, 108 the
+// days to Ps4Kra; other statuses add nothing.
+struct CounterValues {
+  double bta = 0, bas = 0, kra = 0;
+};
+CounterValues counterValues(const PeriodRecord& record);
+
 // The record-kind row (Hor170Lg1) of the payroll type and a record kind; the
 // flags stay 0 when it is not found.
 struct RecordKind {

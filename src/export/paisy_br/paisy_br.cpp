@@ -197,9 +197,8 @@ class PaisyBr {
   }
 
   void stageCounters(const PeriodRecord& r, P4Row row) {
-    if (r.sts == 3) row.bas = r.minutes;
-    if (r.sts == 103) row.bta = daysOf(r.tenths);
-    if (r.sts == 108) row.kra = daysOf(r.tenths);
+    const CounterValues values = counterValues(r);
+    row.bta = values.bta, row.bas = values.bas, row.kra = values.kra;
     RecordKind kind;
     if (const int st = readRecordKind(ctx_, ctx_.lug.lgp, r.stz, kind); st != db::kOk)
       ctx_.fail(st, kKindFailed, ctx_.lug.lgp.c_str(), r.stz.c_str(), st);
@@ -213,7 +212,7 @@ class PaisyBr {
   // the period's first day and names its real start in Ps3Res ("16ddmmyy*");
   // one without end ends on the period's last day.
   void stageAbsence(PeriodRecord& r, const std::string& prs) {
-    const bool reversal = r.rre == 2 && (r.minutes < 0 || r.tenths < 0);
+    const bool reversal = isReversal(r);
     P3Row row{.frm = company_,
               .prs = prs,
               .lna = r.lna.substr(0, 3),

@@ -266,6 +266,26 @@ TEST_F(PaisyTest, AbsencesOfARecalculatingRunAreRemembered) {
                                                     "480", "2024.12.02", "2024.12.03", "2"}}));
 }
 
+// At site 37708 absences are staged with their wage-type group in
+// Hor333Ps3O, which no file is written from, and are not extended.
+TEST_F(PaisyTest, SiteWithGroupKeyStagesAbsencesWithTheirGroup) {
+  ctx.site = "37708";
+  inst.insert("Hor320Tgb", {{"TgbPnr", "1001"}, {"TgbDtm", "2024.11.30"}, {"TgbZtr", 1}});
+  inst.insert("Hor331Zkb",
+              {{"ZkbPnr", "1001"}, {"ZkbZtr", 1}, {"ZkbDtm", "2024.11.30"}, {"ZkbZkt", "URL"}});
+  record({{"Zk1Stz", "P3"},
+          {"Zk1Zkt", "URL"},
+          {"Zk1Lna", "300"},
+          {"Zk1Lgr", "AB123"},
+          {"Zk1Std", 480},
+          {"Zk1Von", "2024.12.01"},
+          {"Zk1Bis", "2024.12.03"}});
+  ASSERT_EQ(run(), 0) << logText();
+  EXPECT_EQ(exported("PaisyP3.txt"), "");
+  EXPECT_EQ(inst.rows("select Ps3Bdt, Ps3Lna, Ps3Zet, Ps3Edt, Ps3Knr from Hor333Ps3O"),
+            (std::vector<std::vector<std::string>>{{"011224", "300", "     ", "031224", "AB"}}));
+}
+
 // A cursor that fails ends the hand-over with abort 60 and leaves no file of
 // the set under its final name.
 TEST_F(PaisyTest, FailingRecordCursorAbortsWithoutFiles) {

@@ -125,5 +125,18 @@ TEST_F(PaisyBrTest, RecalculatedCountersThatAddNothingAreNotStaged) {
   EXPECT_EQ(inst.scalar("select sum(Ps4Bas) from Hor333Ps4B"), "0");
 }
 
+// A staging table that cannot be read ends the hand-over with abort 60 and
+// no file of the set under its final name.
+TEST_F(PaisyBrTest, FailingStagingCursorAbortsWithoutFiles) {
+  record({{"Zk1Stz", "P1"}, {"Zk1Std", 60}});
+  ASSERT_EQ(inst.db().execDynamic("DROP TABLE Hor333Ps4B"), 0);
+  EXPECT_EQ(run(), 1);
+  EXPECT_NE(logText().find("Hor333Ps4B-InsertFehler, Pnr: 1001, Sqlfhl: -"), std::string::npos)
+      << logText();
+  EXPECT_EQ(inst.scalar("select AkrAdt from O1001AbrKreis"), "60");
+  for (const char* name : {"PaisyP1b.txt", "PaisyP3b.txt", "PaisyP4b.txt"})
+    EXPECT_FALSE(exists(name)) << name;
+}
+
 }  // namespace
 }  // namespace lug::exporters
