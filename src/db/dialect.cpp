@@ -113,7 +113,8 @@ const std::map<std::string, std::string>& functionNames() {
       {"to_char", "lug_to_char"}, {"to_date", "lug_to_date"},     {"add_months", "lug_add_months"},
       {"nvl", "coalesce"},        {"trim", "lug_trim"},           {"ltrim", "lug_ltrim"},
       {"rtrim", "lug_rtrim"},     {"lpad", "lug_lpad"},           {"rpad", "lug_rpad"},
-      {"substr", "lug_substr"},   {"to_number", "lug_to_number"}, {"last_day", "lug_last_day"}};
+      {"substr", "lug_substr"},   {"to_number", "lug_to_number"}, {"last_day", "lug_last_day"},
+      {"round", "lug_round"}};
   return m;
 }
 

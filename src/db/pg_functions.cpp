@@ -320,6 +320,11 @@ BEGIN
   END IF;
   RETURN t::double precision;
 END $$)",
+
+    // ROUND to whole units with halves away from zero, as Oracle rounds
+    // (round of a double precision would round halves to even).
+    R"(CREATE OR REPLACE FUNCTION horsystem.lug_round(x double precision) RETURNS double precision
+LANGUAGE sql IMMUTABLE STRICT AS $$ SELECT round(x::numeric)::double precision $$)",
 };
 
 // Oracle's ||: NULL counts as the empty text, an empty result is NULL. One

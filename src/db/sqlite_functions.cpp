@@ -161,6 +161,11 @@ void fnToNumber(sqlite3_context* ctx, int argc, sqlite3_value** argv) {
   guarded(ctx, argc, argv, [&] { resultNumber(ctx, numberArg(argv[0])); });
 }
 
+// ROUND of a number to whole units, halves away from zero.
+void fnRound(sqlite3_context* ctx, int argc, sqlite3_value** argv) {
+  guarded(ctx, argc, argv, [&] { resultNumber(ctx, std::round(numberArg(argv[0]))); });
+}
+
 // Oracle's || treats NULL as the empty text; an empty result is NULL.
 void fnConcat(sqlite3_context* ctx, int argc, sqlite3_value** argv) {
   std::string out;
@@ -187,7 +192,7 @@ int registerOracleFunctions(sqlite3* db) {
       {"lug_ltrim", -1, fnTrimSide<true>, true}, {"lug_rtrim", -1, fnTrimSide<false>, true},
       {"lug_lpad", -1, fnPad<true>, true},       {"lug_rpad", -1, fnPad<false>, true},
       {"lug_substr", -1, fnSubstr, true},        {"lug_to_number", 1, fnToNumber, true},
-      {"lug_concat", 2, fnConcat, true}};
+      {"lug_round", 1, fnRound, true},           {"lug_concat", 2, fnConcat, true}};
   for (const Def& d : kDefs) {
     const int flags = SQLITE_UTF8 | (d.deterministic ? SQLITE_DETERMINISTIC : 0);
     int rc = sqlite3_create_function_v2(db, d.name, d.args, flags, nullptr, d.fn, nullptr, nullptr,

@@ -6,13 +6,15 @@
 #include "export/dispatch.h"
 #include "export/lodas/lodas.h"
 #include "export/loga2001/loga2001.h"
+#include "export/paisy/paisy.h"
+#include "export/paisy_br/paisy_br.h"
 
 namespace lug::exporters {
 
 inline const Exporter datev = exportDatev;
 inline const Exporter lodas = exportLodas;
-inline const Exporter paisy;
-inline const Exporter paisyBr;
+inline const Exporter paisy = exportPaisy;
+inline const Exporter paisyBr = exportPaisyBr;
 inline const Exporter loga2001 = exportLoga2001;
 inline const Exporter loga400;
 inline const Exporter topas;

@@ -26,7 +26,7 @@ void Handover::clear(std::initializer_list<StagingTable> tables) {
 
 void Handover::finish() {
   files_.complete();
-  ctx.log("%s", texts_.finished);
+  if (texts_.finished) ctx.log("%s", texts_.finished);
 }
 
 LoopEnd Handover::readRows(const std::function<int()>& fetch, const std::function<void()>& body,

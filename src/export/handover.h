@@ -33,7 +33,7 @@ namespace lug::exporters {
 
 struct ExporterTexts {
   const char* started;   // printf format with Akr and Abrnr
-  const char* finished;  // the end line
+  const char* finished;  // the end line; nullptr when the exporter logs it itself
   // Logged with the status when a record cursor fails (not at its end).
   const char* readFailed = "Fehler beim Lesen aus Hor331Zk1, Sqlfhl: %d";
   // Logged with the status when a staging cursor of a file fails.

@@ -277,6 +277,89 @@ void addLodasGroup(Installation& inst) {
                             {"Zk1Upn", "1001"}});
 }
 
+// A PAISY-type group P1 with period 7 (December 2024) and a month offset:
+// employee 1001 with a month value of hours and of overtime minutes (P1),
+// leave that began on booked days of November (P3), raw minutes on a
+// counter account (P4), a day summary and contract minutes (PAISY(Br)).
+void addPaisyGroup(Installation& inst, const char* type) {
+  inst.insert("O1001AbrKreis", {{"AkrNum", "P1"}, {"AkrLug", "L9"}, {"AkrRrm", 0}, {"AkrAdt", 0}});
+  inst.insert("Hor330Abr", {{"AbrAkr", "P1"},
+                            {"AbrNum", 7},
+                            {"AbrVon", "2024.12.01"},
+                            {"AbrBis", "2024.12.31"},
+                            {"AbrSts", 0}});
+  inst.insert("Hor171Lug", {{"LugLug", "L9"},
+                            {"LugLgp", type},
+                            {"LugDtm", 0},
+                            {"LugMon", 1},
+                            {"LugFir", "_7"},
+                            {"LugPnr", 0}});
+  for (const char* kind : {"P1", "P3", "P4"})
+    inst.insert("Hor170Lg1",
+                {{"Lg1Num", type}, {"Lg1Stz", kind}, {"Lg1Stt", 1}, {"Lg1Svt", 1}, {"Lg1P4A", 0}});
+  struct Line {
+    const char* stz;
+    const char* account;
+    const char* wageType;
+    int status, periodAccount;
+  };
+  for (const Line& l : {Line{"P1", "NORM", "100", 0, 0}, Line{"P1", "UEB", "120", 0, 0},
+                        Line{"P3", "URL", "300", 0, 1}, Line{"P4", "KUG", "400", 3, 0}})
+    inst.insert("Hor171Lu1", {{"Lu1Num", "L9"},
+                              {"Lu1Stz", l.stz},
+                              {"Lu1Ztk", l.account},
+                              {"Lu1Lna", l.wageType},
+                              {"Lu1Gvo", "2020.01.01"},
+                              {"Lu1Rre", 1},
+                              {"Lu1Tgw", 0},
+                              {"Lu1Tge", 0},
+                              {"Lu1Sol", 0},
+                              {"Lu1Svk", 0},
+                              {"Lu1Flg", 0},
+                              {"Lu1Sts", l.status},
+                              {"Lu1Fkt", 0},
+                              {"Lu1Ztr", l.periodAccount},
+                              {"Lu1Art", 0},
+                              {"Lu1Lfn", 0},
+                              {"Lu1Mog", 0.0},
+                              {"Lu1Kst", 1},
+                              {"Lu1Ktr", 1},
+                              {"Lu1Krt", 1},
+                              {"Lu1Bau", 0}});
+  inst.insert("Hor310Bsv",
+              {{"BsvPnr", "1001"}, {"BsvAkr", "P1"}, {"BsvGvo", "2020.01.01"}, {"BsvDms", 9700}});
+  for (int day = 25; day <= 61; ++day) {
+    const std::string date =
+        day <= 30 ? "2024.11." + std::to_string(day)
+                  : "2024.12." + std::string(day - 30 < 10 ? "0" : "") + std::to_string(day - 30);
+    inst.insert("Hor320Tgb", {{"TgbPnr", "1001"},
+                              {"TgbDtm", date},
+                              {"TgbZtr", 1},
+                              {"TgbSol", 480},
+                              {"TgbUnb", 0},
+                              {"TgbMax", 0.0}});
+  }
+  struct Booking {
+    const char* day;
+    const char* account;
+    int minutes, tenths, kind;
+  };
+  for (const Booking& b :
+       {Booking{"2024.12.31", "NORM", 9700, 0, 3}, Booking{"2024.12.31", "UEB", 100, 0, 3},
+        Booking{"2024.12.31", "KUG", 240, 0, 3}, Booking{"2024.11.28", "URL", 480, 10, 1},
+        Booking{"2024.11.29", "URL", 480, 10, 1}, Booking{"2024.11.30", "URL", 480, 10, 1},
+        Booking{"2024.12.01", "URL", 480, 10, 1}, Booking{"2024.12.02", "URL", 480, 10, 1}})
+    inst.insert("Hor331Zkb", {{"ZkbPnr", "1001"},
+                              {"ZkbZtr", b.kind},
+                              {"ZkbDtm", b.day},
+                              {"ZkbZkt", b.account},
+                              {"ZkbStd", b.minutes},
+                              {"ZkbTge", b.tenths},
+                              {"ZkbStg", 0},
+                              {"ZkbSta", 0},
+                              {"ZkbDat", b.day}});
+}
+
 const std::vector<Scenario>& scenarios() {
   static const std::vector<Scenario> all = {
       {"LogaFinalRunRecalculatesAndCopies",
@@ -304,6 +387,14 @@ const std::vector<Scenario>& scenarios() {
        addLodasGroup,
        {{"L", "2", "0"}},
        "Lohn und Gehalt/Export/TEST/LodasSST-1.txt"},
+      {"PaisyFinalRunWritesTheSameFiles",
+       [](Installation& inst) { addPaisyGroup(inst, "PAISY"); },
+       {{"P1", "7", "0"}, {"P1", "7", "1"}},
+       "Lohn und Gehalt/Export/TEST/PaisyP1.txt"},
+      {"PaisyBrFinalRunWritesTheSameFiles",
+       [](Installation& inst) { addPaisyGroup(inst, "PSYBR"); },
+       {{"P1", "7", "0"}, {"P1", "7", "1"}},
+       "Lohn und Gehalt/Export/TEST/PaisyP1b.txt"},
   };
   return all;
 }
