@@ -1,6 +1,7 @@
 #include "export/transfer_file.h"
 
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cstdarg>
@@ -8,6 +9,7 @@
 #include <vector>
 
 #include "base/cp1252.h"
+#include "base/own_file.h"
 #include "base/text_format.h"
 
 namespace lug::exporters {
@@ -46,7 +48,10 @@ bool TransferFile::open() {
   fs::remove(formerTransferDir(exportDir_) / name_, ignored);
   discard();
   failed_ = false;
-  file_ = std::fopen(temporaryPath().c_str(), "wb");
+  // A stale temporary file, or a link planted in its place, is removed and
+  // the file created afresh, so that the data go into no other file.
+  ::unlink(temporaryPath().c_str());
+  file_ = base::openOwnFile(temporaryPath(), O_WRONLY | O_CREAT | O_EXCL, "wb");
   return file_ != nullptr;
 }
 
@@ -66,9 +71,16 @@ void TransferFile::printf(const char* format, ...) {
 
 bool TransferFile::commit() {
   if (!file_) return false;
-  bool ok = !failed_ && std::fflush(file_) == 0 && ::fsync(::fileno(file_)) == 0;
+  struct stat written {};
+  bool ok = !failed_ && std::fflush(file_) == 0 && ::fsync(::fileno(file_)) == 0 &&
+            ::fstat(::fileno(file_), &written) == 0;
   ok = std::fclose(file_) == 0 && ok;
   file_ = nullptr;
+  // Only the regular file written here takes the file's name, never
+  // something put in its place since.
+  struct stat now {};
+  ok = ok && ::lstat(temporaryPath().c_str(), &now) == 0 && S_ISREG(now.st_mode) &&
+       now.st_dev == written.st_dev && now.st_ino == written.st_ino;
   std::error_code error;
   if (ok) fs::rename(temporaryPath(), path(), error);
   if (!ok || error) {

@@ -23,14 +23,16 @@ class TransferFile {
 
   // Deletes the file of the same name in the former transfer directory
   // ("../Transfer/Lohn- und Gehaltsübergabe"; a missing file is no error) and
-  // creates the temporary file. False when it cannot be created.
+  // creates the temporary file exclusively, after removing a stale one or a
+  // link in its place. False when it cannot be created.
   bool open();
   // Appends UTF-8 text as Windows-1252, every line feed as CR LF.
   void write(std::string_view text);
   void printf(const char* format, ...) __attribute__((format(printf, 2, 3)));
   // Flushes, syncs and closes the temporary file and renames it over the
-  // file's name. False (and the temporary file removed) when any write,
-  // the close or the rename failed.
+  // file's name, provided it is still the regular file written. False (and
+  // the temporary file removed) when any write, the close or the rename
+  // failed.
   bool commit();
 
   const std::string& name() const { return name_; }
