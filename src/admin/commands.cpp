@@ -111,7 +111,7 @@ int initSchema(const std::string& service, const std::string& schema) {
   if (engine) status = engine->createSchema(schema);
   if (status != db::kOk) {
     std::fprintf(stderr, "lug-admin: cannot create schema %s on %s: %d\n", schema.c_str(),
-                 service.c_str(), status);
+                 db::maskedService(service).c_str(), status);
     return 1;
   }
   auto session = db::Session::connect({"", "", service}, schema, status);

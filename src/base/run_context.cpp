@@ -16,20 +16,22 @@ constexpr char kSetRunStatus[] = "update O1001AbrKreis  set AkrAdt=:b0 where Akr
 void RunContext::log(const char* format, ...) {
   va_list args;
   va_start(args, format);
-  runLog.write(base::formatV(format, args));
+  runLog.write(base::formatLogV(format, args));
   va_end(args);
 }
 
 void RunContext::fail(int st, const char* format, ...) {
   va_list args;
   va_start(args, format);
-  runLog.write(base::formatV(format, args));
+  runLog.write(base::formatLogV(format, args));
   va_end(args);
-  abortIfFatal(st);
+  if (st == db::kFatal) abort(60);
 }
 
 void RunContext::abortIfFatal(int st) {
-  if (st == db::kFatal) abort(60);
+  if (st != db::kFatal) return;
+  log("Fehler %s: %d", db::statementName(db.fatalStatement()).c_str(), st);
+  abort(60);
 }
 
 int RunContext::setRunStatus(int16_t code) {

@@ -55,12 +55,15 @@ class RunContext {
   std::string exportDir;
   int status = 0;  // status of the last statement
 
-  // One line in the run log (a printf format and its values).
+  // One line in the run log (a printf format and its values; control
+  // characters in text values become "?").
   void log(const char* format, ...) __attribute__((format(printf, 2, 3)));
   // Logs a failed statement's line; the fatal status -9999 then ends the run
   // through the abort routine with code 60.
   void fail(int st, const char* format, ...) __attribute__((format(printf, 3, 4)));
-  // Ends the run through the abort routine when the status is fatal.
+  // For statements whose step has no message of its own: a fatal status is
+  // logged with the statement that met it ("Fehler Lesen Hor171Lu1: -9999")
+  // and then ends the run through the abort routine with code 60.
   void abortIfFatal(int st);
   // Sets the accounting group's run status AkrAdt (98 at the normal end).
   int setRunStatus(int16_t code);

@@ -1,5 +1,8 @@
 #include "base/run_log.h"
 
+#include <fcntl.h>
+#include <sys/stat.h>
+
 #include <cstdarg>
 #include <cstdio>
 #include <filesystem>
@@ -8,6 +11,7 @@
 #include <system_error>
 
 #include "base/cp1252.h"
+#include "base/own_file.h"
 #include "base/run_exit.h"
 #include "base/text_format.h"
 
@@ -42,13 +46,16 @@ std::string defaultRunLogPath() {
 
 RunLog::RunLog(std::string path) : path_(std::move(path)) {}
 
+// A link in the log's place is not followed: the line is dropped, as for a
+// log that cannot be written.
 void RunLog::write(std::string_view text) {
-  const File file(std::fopen(path_.c_str(), "ab"));
+  const File file(openOwnFile(path_, O_WRONLY | O_APPEND | O_CREAT, "ab"));
   if (!file) return;
   if (!append(file.get(), crlf(toWindows1252(text)) + "\r\n")) return;
-  std::error_code error;
-  const std::uintmax_t size = fs::file_size(path_, error);
-  if (error || size <= kSizeLimit) return;
+  struct stat st {};
+  if (::fstat(::fileno(file.get()), &st) != 0 ||
+      static_cast<std::uintmax_t>(st.st_size) <= kSizeLimit)
+    return;
   append(file.get(), toWindows1252(kOverflowMessage));
   throw RunExit{1};
 }
@@ -56,7 +63,7 @@ void RunLog::write(std::string_view text) {
 void RunLog::writef(const char* format, ...) {
   va_list args;
   va_start(args, format);
-  const std::string text = formatV(format, args);
+  const std::string text = formatLogV(format, args);
   va_end(args);
   write(text);
 }

@@ -20,8 +20,11 @@ class RunLog {
 
   // Appends the text and a line end in Windows-1252 with CR LF. When the log
   // then exceeds kSizeLimit, the overflow message is appended and RunExit{1}
-  // is thrown.
+  // is thrown. A symbolic link in the log's place is not followed (the line
+  // is dropped).
   void write(std::string_view text);
+  // write() of a printf format; control characters in its text values
+  // become "?" (formatLogV).
   void writef(const char* format, ...) __attribute__((format(printf, 2, 3)));
 
   // Moves the log aside as old log number 1, shifting the old logs 1 to 8 up

@@ -39,7 +39,9 @@ class BookingRow {
 
   bool dayValues(const Booking& month) {
     db::Cursor days(ctx_.db, kSingleDays);
-    openCursor(ctx_, days, {month.pnr, month.zkt, scope_.booked.von, scope_.booked.bis});
+    // An open that fails repeats its status at the first fetch, which
+    // reports it with the step's message.
+    days.open({month.pnr, month.zkt, scope_.booked.von, scope_.booked.bis});
     Booking b;
     bool written = false;
     int st;

@@ -103,7 +103,9 @@ class PeriodRun {
 
   void employments() {
     db::Cursor rows(ctx_.db, lug_.pnr != 0 ? kPayrollEmployments : kEmployments);
-    openCursor(ctx_, rows, {runAkr_, own_.bis, booked_.von});
+    // An open that fails repeats its status at the first fetch, which
+    // reports it with the step's message.
+    rows.open({runAkr_, own_.bis, booked_.von});
     Employment row;
     int st;
     while ((st = fetchEmployment(rows, row)) == db::kOk) employment(row);
@@ -193,8 +195,8 @@ class PeriodRun {
   // The interface lines of one record kind.
   void recordKind(const Employment& row, const std::string& stz) {
     db::Cursor lines(ctx_.db, kLines);
-    int st = openCursor(ctx_, lines, {lug_.lug, stz, booked_.von, booked_.bis});
-    if (st != db::kOk) ctx_.log("Warnung Hor171Lu1-Status: %d, Stz: %s", st, stz.c_str());
+    int st = lines.open({lug_.lug, stz, booked_.von, booked_.bis});
+    if (st != db::kOk) ctx_.fail(st, "Warnung Hor171Lu1-Status: %d, Stz: %s", st, stz.c_str());
     InterfaceLine line;
     NewestLines newest(ctx_);
     while (st == db::kOk && (st = fetchLine(lines, line)) != db::kNoData) {
@@ -218,7 +220,9 @@ class PeriodRun {
     if (!applies(line)) return;
     const bool summed = line.ztr != 0 || (ctx_.topas != 0 && ctx_.lfn == kPartialTopasRun);
     db::Cursor bookings(ctx_.db, summed ? kSummedDayValues : kMonthValues);
-    openCursor(ctx_, bookings, {row.pnr, line.ztk, booked_.von, booked_.bis});
+    // An open that fails repeats its status at the first fetch, which
+    // reports it with the step's message.
+    bookings.open({row.pnr, line.ztk, booked_.von, booked_.bis});
     Booking b;
     int st;
     while ((st = fetchAccountRow(bookings, b)) == db::kOk) booking(line, b);

@@ -66,6 +66,9 @@ struct ConnectRequest {
   std::string user;
   std::string password;
   std::string service;
+  // Session::connect takes the schema's run lock before it switches to the
+  // schema (a run of the hand-over; tools and tests connect without it).
+  bool runLock = false;
 };
 
 // Chooses the engine by the service name: a postgresql:// or postgres:// URI
@@ -79,8 +82,10 @@ std::unique_ptr<Engine> connectPostgres(const ConnectRequest& request, int& stat
 #endif
 
 bool isPostgresService(const std::string& service);
-// The service name as the run log may show it: a password inside a
-// connection URI ("user:secret@host" or "password=secret") masked.
+// The service name as the run log, the console and error texts may show it:
+// in a connection URI everything between "://" and the last "@" (the user
+// information, whatever characters the password holds) and every
+// "password=" value masked.
 std::string maskedService(const std::string& service);
 
 // A schema name both engines accept: 1 to 40 letters, digits, '_', '$' or '#'.

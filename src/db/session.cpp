@@ -1,6 +1,8 @@
 #include "db/session.h"
 
+#include <cctype>
 #include <cmath>
+#include <cstring>
 #include <limits>
 #include <stdexcept>
 
@@ -141,6 +143,10 @@ std::unique_ptr<Session> Session::connect(const ConnectRequest& request, const s
   auto engine = connectEngine(request, status);
   if (!engine) return nullptr;
   auto session = std::make_unique<Session>(std::move(engine));
+  if (request.runLock) {
+    status = session->tryRunLock(schema);
+    if (status != kOk) return nullptr;
+  }
   status = session->execDynamic("ALTER SESSION SET CURRENT_SCHEMA=" + schema);
   if (status != kOk) return nullptr;
   return session;
@@ -189,6 +195,15 @@ int Session::bindAndExecute(Prepared& p, Ins in, Reading reading) {
 }
 
 int Session::exec(const char* sql, Ins in, Outs out) {
+  return noteFatal(sql, execute(sql, in, out));
+}
+
+int Session::noteFatal(const char* sql, int status) {
+  if (status == kFatal) fatalStatement_ = sql;
+  return status;
+}
+
+int Session::execute(const char* sql, Ins in, Outs out) {
   for (const Out& o : out) o.clear();
   int status = kOk;
   Prepared* p = acquire(sql, status);
@@ -230,7 +245,7 @@ int Session::execDynamic(const std::string& sql) {
 }
 
 int Session::commit() {
-  return engine_->commit();
+  return noteFatal("commit", engine_->commit());
 }
 int Session::rollback() {
   return engine_->rollback();
@@ -244,6 +259,10 @@ Cursor::~Cursor() {
 }
 
 int Cursor::open(Ins in) {
+  return session_.noteFatal(sql_, start(in));
+}
+
+int Cursor::start(Ins in) {
   close();
   int status = kOk;
   prepared_ = session_.acquire(sql_, status);
@@ -274,6 +293,10 @@ int Cursor::failOpen(int status) {
 }
 
 int Cursor::fetch(Outs out) {
+  return session_.noteFatal(sql_, next(out));
+}
+
+int Cursor::next(Outs out) {
   for (const Out& o : out) o.clear();
   if (!open_) return -1001;  // ORA-01001: invalid cursor
   if (failed_ != kOk) return failed_;
@@ -309,6 +332,46 @@ int Cursor::close() {
   open_ = false;
   failed_ = kOk;
   return kOk;
+}
+
+namespace {
+
+// The table name after the first `keyword` (lower case, surrounded by blanks)
+// of the statement text.
+std::string tableAfter(std::string_view sql, std::string_view keyword) {
+  std::string lower(sql);
+  for (char& c : lower) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  size_t p = lower.find(keyword);
+  if (p == std::string::npos) return {};
+  p += keyword.size();
+  while (p < sql.size() && sql[p] == ' ') ++p;
+  size_t end = p;
+  while (end < sql.size() &&
+         (std::isalnum(static_cast<unsigned char>(sql[end])) || std::strchr("_$#.", sql[end])))
+    ++end;
+  return std::string(sql.substr(p, end - p));
+}
+
+}  // namespace
+
+std::string statementName(std::string_view sql) {
+  std::string verb(sql.substr(0, sql.find(' ')));
+  for (char& c : verb) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  std::string name;
+  if (verb == "select")
+    name = "Lesen " + tableAfter(sql, " from ");
+  else if (verb == "insert")
+    name = "Schreiben " + tableAfter(sql, "insert into ");
+  else if (verb == "update")
+    name = "Aendern " + tableAfter(sql, "update ");
+  else if (verb == "delete")
+    name = "Loeschen " + tableAfter(sql, " from ");
+  else if (verb == "commit")
+    name = "Commit";
+  else
+    name = "Anweisung";
+  while (!name.empty() && name.back() == ' ') name.pop_back();
+  return name;
 }
 
 }  // namespace lug::db

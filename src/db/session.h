@@ -113,7 +113,10 @@ struct Counters {
 class Session {
  public:
   // Connects (user/password@service) and switches to the schema with the
-  // dynamic statement "ALTER SESSION SET CURRENT_SCHEMA=<schema>".
+  // dynamic statement "ALTER SESSION SET CURRENT_SCHEMA=<schema>". With
+  // request.runLock the schema's run lock is taken first: while another run
+  // holds it, no session is returned and the status is kRunLockHeld at once,
+  // before the switch could wait for that run's writes.
   static std::unique_ptr<Session> connect(const ConnectRequest& request, const std::string& schema,
                                           int& status);
   explicit Session(std::unique_ptr<Engine> engine);
@@ -125,6 +128,9 @@ class Session {
   int commit();
   int rollback();
   int tryRunLock(const std::string& schema) { return engine_->tryRunLock(schema); }
+  // The statement text of the last statement, cursor or commit ("commit")
+  // that returned the fatal status; empty while none did.
+  std::string_view fatalStatement() const { return fatalStatement_; }
   Engine& engine() { return *engine_; }
   const Counters& counters() const { return counters_; }
 
@@ -140,6 +146,8 @@ class Session {
     std::vector<std::unique_ptr<Prepared>> instances;
   };
 
+  int execute(const char* sql, Ins in, Outs out);
+  int noteFatal(const char* sql, int status);
   Prepared* acquire(const char* sql, int& status);
   static void release(Prepared* p);
   int bindAndExecute(Prepared& p, Ins in, Reading reading);
@@ -147,7 +155,13 @@ class Session {
   std::unique_ptr<Engine> engine_;
   std::unordered_map<const char*, Entry> cache_;
   Counters counters_;
+  const char* fatalStatement_ = "";
 };
+
+// How the run log names a statement: what it does and its table, e.g.
+// "Lesen Hor330Abr", "Schreiben Hor331Zk1", "Aendern O1001AbrKreis",
+// "Loeschen Hor331Zk3", "Commit".
+std::string statementName(std::string_view sql);
 
 // A cursor over one statement text. Several cursors, also of the same text,
 // may be open at once.
@@ -166,6 +180,8 @@ class Cursor {
   int close();
 
  private:
+  int start(Ins in);
+  int next(Outs out);
   int failOpen(int status);
 
   Session& session_;

@@ -220,8 +220,12 @@ class SqliteEngine : public Engine {
     return rc == SQLITE_OK ? kOk : statusOf(db_, rc);
   }
 
+  // Needs no open database: the lock file lies beside the schema's file.
   int tryRunLock(const std::string& schema) override {
     if (lockFd_ >= 0) return kOk;
+    if (!validSchemaName(schema)) return -911;
+    std::error_code ec;
+    if (!fs::is_regular_file(dir_ / (schema + ".db"), ec)) return -1435;
     const fs::path file = dir_ / (schema + ".lock");
     int fd = ::open(file.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0644);
     if (fd < 0) return kFatal;
@@ -303,11 +307,11 @@ bool isPostgresService(const std::string& service) {
 std::string maskedService(const std::string& service) {
   if (!isPostgresService(service)) return service;
   std::string out = service;
+  // The user information ends at the last "@": a password may itself hold
+  // "/", "?" or an unencoded "@", so everything before that "@" is hidden.
   const size_t start = out.find("://") + 3;
-  const size_t at = out.find('@', start);
-  const size_t colon = out.find(':', start);
-  if (at != std::string::npos && colon < at && out.find_first_of("/?", start) > at)
-    out.replace(colon + 1, at - colon - 1, "********");
+  const size_t at = out.rfind('@');
+  if (at != std::string::npos && at >= start) out.replace(start, at - start, "********");
   for (size_t p = out.find("password="); p != std::string::npos; p = out.find("password=", p + 1)) {
     const size_t value = p + 9;
     out.replace(value, std::min(out.find('&', value), out.size()) - value, "********");

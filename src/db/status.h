@@ -10,4 +10,7 @@ inline constexpr int kDupKey = -1;        // unique key violated
 inline constexpr int kNullFetch = -1405;  // null fetched into an output without indicator
 inline constexpr int kFatal = -9999;      // session no longer trustworthy: abort the run
 
+// Not a statement status: the schema's run lock is held by another run.
+inline constexpr int kRunLockHeld = 1;
+
 }  // namespace lug::db

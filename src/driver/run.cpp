@@ -1,15 +1,16 @@
 #include "driver/run.h"
 
+#include <fcntl.h>
 #include <sys/stat.h>
 
 #include <cerrno>
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
 #include <memory>
 
 #include "base/cp1252.h"
 #include "base/interface_row.h"
+#include "base/own_file.h"
 #include "base/run_exit.h"
 #include "base/run_statements.h"
 #include "config/config_file.h"
@@ -125,7 +126,15 @@ class Run {
     if (!net8.empty() && net8.size() <= kServiceWidth) service_ = net8;
     schema_ = upper(schema_);
     int st = 0;
-    session_ = db::Session::connect({user, password, service_}, schema_, st);
+    // Two runs on one schema would interleave their writes into the shared
+    // result, work and staging tables: the run lock is taken before the
+    // connection waits for the database, so a second run ends at once.
+    session_ = db::Session::connect(
+        {.user = user, .password = password, .service = service_, .runLock = true}, schema_, st);
+    if (st == db::kRunLockHeld) {
+      log_.writef("LuG-Uebergabe fuer Schema %s laeuft bereits, Aufruf beendet", schema_.c_str());
+      return false;
+    }
     if (!session_) {
       env_.console << "dbConnect_Status: " << st << "\n";
       log_.writef("dbConnect-Fehler: %d", st);
@@ -140,20 +149,7 @@ class Run {
       log_.writef("AlterSession-Fehler: %d", st);
       return false;
     }
-    return takeRunLock();
-  }
-
-  // Two runs on one schema would interleave their writes into the shared
-  // result, work and staging tables: a second run ends before it changes anything.
-  bool takeRunLock() {
-    int st = session_->tryRunLock(schema_);
-    if (st == db::kOk) return true;
-    if (st > 0)
-      log_.writef("LuG-Uebergabe fuer Schema %s laeuft bereits, Aufruf beendet", schema_.c_str());
-    else
-      log_.writef("LuG-Uebergabe fuer Schema %s kann nicht gesperrt werden: %d", schema_.c_str(),
-                  st);
-    return false;
+    return true;
   }
 
   void fillContext(RunContext& ctx) {
@@ -166,6 +162,8 @@ class Run {
       if (!prepare(ctx)) return 0;
       calculate(ctx);
       ctx.status = ctx.db.commit();
+      if (ctx.status != db::kOk)
+        ctx.fail(ctx.status, "Fehler beim Commit der Berechnung, Status: %d", ctx.status);
       dispatchExport(ctx, env_.dispatch);
       writeReadme();
       return finish(ctx);
@@ -370,20 +368,37 @@ class Run {
     if (st != db::kOk) ctx.fail(st, "Fehler Koopieren Zk3: %d", st);
   }
 
+  // A link planted in the file's place is not followed; the file is then not
+  // written, like in a missing directory.
   static void writeReadme() {
-    std::ofstream out(formerTransferDir() / "README.TXT", std::ios::binary | std::ios::trunc);
-    if (out) out << toWindows1252(crlf(kReadmeText));
+    std::FILE* out =
+        base::openOwnFile(formerTransferDir() / "README.TXT", O_WRONLY | O_CREAT | O_TRUNC, "wb");
+    if (!out) return;
+    const std::string text = toWindows1252(crlf(kReadmeText));
+    std::fwrite(text.data(), 1, text.size(), out);
+    std::fclose(out);
   }
 
+  // The end line and the console line claim success only once the run status
+  // is stored and the closing commit has made it and the run's work
+  // permanent; a failure is logged with its status and the run ends with
+  // status 0 (success is 1).
   int finish(RunContext& ctx) {
     std::string now;
     db::clockLong(ctx.db, now);
+    int st = ctx.setRunStatus(98);
+    if (st != db::kOk) ctx.log("Fehler beim Setzen des Laufstatus 98, Status: %d", st);
+    const int committed = ctx.status = ctx.db.commit();
+    if (committed != db::kOk) {
+      ctx.log("Fehler beim abschliessenden Commit, Status: %d", committed);
+      return 0;
+    }
+    if (st != db::kOk) return 0;
     ctx.log("LuG-Uebergabe Akr: %s, Abrnr: %ld am %s beendet", ctx.akr.c_str(),
             static_cast<long>(ctx.abrnr), now.c_str());
     env_.console << "\nLohn und Gehaltuebergabe fuer Akr: " << ctx.akr
                  << " und Abrnr: " << ctx.abrnr << " ist beendet";
-    ctx.setRunStatus(98);
-    return ctx.db.commit() == db::kOk ? 1 : 0;
+    return 1;
   }
 
   const std::vector<std::string>& args_;

@@ -54,7 +54,7 @@ int Handover::staged(db::Written written, const StagingFailure& onFailure) {
   ctx.status = written.status;
   if (written.status != db::kOk) {
     onFailure(written.step, written.status);
-    ctx.abortIfFatal(written.status);
+    if (written.status == db::kFatal) ctx.abort(60);  // the failure line names it already
   }
   return written.status;
 }

@@ -1,6 +1,7 @@
 #include "export/transfer_file.h"
 
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cstdarg>
@@ -8,6 +9,7 @@
 #include <vector>
 
 #include "base/cp1252.h"
+#include "base/own_file.h"
 #include "base/text_format.h"
 
 namespace lug::exporters {
@@ -46,7 +48,10 @@ bool TransferFile::open() {
   fs::remove(formerTransferDir(exportDir_) / name_, ignored);
   discard();
   failed_ = false;
-  file_ = std::fopen(temporaryPath().c_str(), "wb");
+  // A stale temporary file, or a link planted in its place, is removed and
+  // the file created afresh, so that the data go into no other file.
+  ::unlink(temporaryPath().c_str());
+  file_ = base::openOwnFile(temporaryPath(), O_WRONLY | O_CREAT | O_EXCL, "wb");
   return file_ != nullptr;
 }
 
@@ -66,21 +71,29 @@ void TransferFile::printf(const char* format, ...) {
 
 bool TransferFile::close() {
   if (!file_) return false;
-  bool ok = !failed_ && std::fflush(file_) == 0 && ::fsync(::fileno(file_)) == 0;
+  struct stat written {};
+  bool ok = !failed_ && std::fflush(file_) == 0 && ::fsync(::fileno(file_)) == 0 &&
+            ::fstat(::fileno(file_), &written) == 0;
   ok = std::fclose(file_) == 0 && ok;
   file_ = nullptr;
   std::error_code ignored;
   if (!ok) fs::remove(temporaryPath(), ignored);
   closed_ = ok;
+  written_ = {.device = written.st_dev, .inode = written.st_ino};
   return ok;
 }
 
 bool TransferFile::publish() {
   if (!closed_) return false;
   closed_ = false;
+  // Only the regular file written here takes the file's name, never
+  // something put in its place since.
+  struct stat now {};
+  const bool same = ::lstat(temporaryPath().c_str(), &now) == 0 && S_ISREG(now.st_mode) &&
+                    now.st_dev == written_.device && now.st_ino == written_.inode;
   std::error_code error;
-  fs::rename(temporaryPath(), path(), error);
-  if (error) {
+  if (same) fs::rename(temporaryPath(), path(), error);
+  if (!same || error) {
     fs::remove(temporaryPath(), error);
     return false;
   }

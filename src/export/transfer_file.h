@@ -4,6 +4,7 @@
 // complete, flushed to disk and closed, so that the payroll system never
 // imports a truncated file: a run that fails or dies while writing leaves the
 // previous file of that name as it was.
+#include <cstdint>
 #include <cstdio>
 #include <filesystem>
 #include <string>
@@ -23,14 +24,16 @@ class TransferFile {
 
   // Deletes the file of the same name in the former transfer directory
   // ("../Transfer/Lohn- und Gehaltsübergabe"; a missing file is no error) and
-  // creates the temporary file. False when it cannot be created.
+  // creates the temporary file exclusively, after removing a stale one or a
+  // link in its place. False when it cannot be created.
   bool open();
   // Appends UTF-8 text as Windows-1252, every line feed as CR LF.
   void write(std::string_view text);
   void printf(const char* format, ...) __attribute__((format(printf, 2, 3)));
   // Flushes, syncs and closes the temporary file and renames it over the
-  // file's name. False (and the temporary file removed) when any write,
-  // the close or the rename failed.
+  // file's name, provided it is still the regular file written. False (and
+  // the temporary file removed) when any write, the close or the rename
+  // failed.
   bool commit() { return close() && publish(); }
   // The two halves of commit, for a set of files that take their names
   // together: close (false, and the temporary file removed, when a write or
@@ -50,6 +53,9 @@ class TransferFile {
   std::FILE* file_ = nullptr;
   bool failed_ = false;
   bool closed_ = false;  // complete under the temporary name
+  struct {
+    uint64_t device = 0, inode = 0;
+  } written_;  // the file written, which alone may take the name
 };
 
 // The transfer directory of earlier versions: the export directory lies three

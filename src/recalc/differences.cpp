@@ -110,7 +110,7 @@ int fetchNewRow(db::Cursor& c, NewRow& n) {
 
 // The run-log lines of one kind of comparison.
 struct Messages {
-  const char* title;
+  const char* title;    // logged after a blank line
   const char* changed;  // the value changed
   const char* changedFailed;
   const char* cancelled;  // the value is gone
@@ -121,7 +121,7 @@ struct Messages {
   const char* cancellationFailed;
 };
 
-constexpr Messages kRecalculated{"\nDifferenzen ermitteln:",
+constexpr Messages kRecalculated{"Differenzen ermitteln:",
                                  "Differenzsatz schreiben(1), Pnr: %s",
                                  "  Schreiben ZK1 INSERT-Satz(RR1), Status : %d",
                                  "Differenzsatz schreiben(Del), Pnr: %s",
@@ -132,10 +132,10 @@ constexpr Messages kRecalculated{"\nDifferenzen ermitteln:",
                                  "  Schreiben ZK5 DELETE-Satz, Status : %d"};
 
 constexpr Messages kInterim{
-    "\nZwischenabrechnung : Differenzen ermitteln:", "Diff.satz schreiben(1) ZwiAbr, Pnr: %s",
-    "  ZK1 INSERT-Satz(1) ZwiAbr, Status : %d",      "Diff.satz schreiben(Del) ZwiAbr, Pnr: %s",
-    "  ZK1 INSERT-Satz(2) ZwiAbr, Status : %d",      "Diff.satz schreiben(Ins) ZwiAbr, Pnr: %s",
-    "  ZK1 INSERT-Satz(3) ZwiAbr, Status : %d",      "  ZK5 INSERT-Satz ZwiAbr, Status : %d",
+    "Zwischenabrechnung : Differenzen ermitteln:", "Diff.satz schreiben(1) ZwiAbr, Pnr: %s",
+    "  ZK1 INSERT-Satz(1) ZwiAbr, Status : %d",    "Diff.satz schreiben(Del) ZwiAbr, Pnr: %s",
+    "  ZK1 INSERT-Satz(2) ZwiAbr, Status : %d",    "Diff.satz schreiben(Ins) ZwiAbr, Pnr: %s",
+    "  ZK1 INSERT-Satz(3) ZwiAbr, Status : %d",    "  ZK5 INSERT-Satz ZwiAbr, Status : %d",
     "  ZK5 DELETE-Satz ZwiAbr, Status : %d"};
 
 // One comparison of old groups and new rows. Against recalculated periods a
@@ -324,7 +324,7 @@ class Comparison {
 }  // namespace
 
 void differenceRecords(RunContext& ctx, const std::string& cutoff) {
-  ctx.log("%s", kRecalculated.title);
+  ctx.log("\n%s", kRecalculated.title);
   Comparison c(ctx, kRecalculated, true, cutoff);
   const auto& p = ctx.recalcPeriods;
   if (ctx.lug.typeIs("TOPAS"))
@@ -339,7 +339,7 @@ void differenceRecords(RunContext& ctx, const std::string& cutoff) {
 }
 
 void interimDifferences(RunContext& ctx) {
-  ctx.log("%s", kInterim.title);
+  ctx.log("\n%s", kInterim.title);
   Comparison c(ctx, kInterim, false);
   c.oldGroups(kInterimRecords, {ctx.abrnr});
   c.newRows();

@@ -109,7 +109,9 @@ class PeriodRecalc {
 
   void employments() {
     db::Cursor rows(ctx_.db, lug_.pnr != 0 ? kPayrollEmployments : kEmployments);
-    calc::openCursor(ctx_, rows, {akr_, current_.bis, period_.von});
+    // An open that fails repeats its status at the first fetch, which
+    // reports it with the step's message.
+    rows.open({akr_, current_.bis, period_.von});
     Employment row;
     int st;
     while ((st = fetchRecalcEmployment(rows, row)) == db::kOk) employment(row);

@@ -104,5 +104,14 @@ TEST_F(RunLogTest, LinesToMissingDirectoryAreDropped) {
   EXPECT_FALSE(fs::exists(dir_.file("missing")));
 }
 
+TEST_F(RunLogTest, LinkPlantedAsTheLogIsNotFollowed) {
+  const std::string victim = dir_.file("victim.txt");
+  writeBytes(victim, "keep");
+  fs::create_symlink(victim, log_.path());
+  log_.write("Zeile");
+  EXPECT_EQ(readBytes(victim), "keep");
+  EXPECT_TRUE(fs::is_symlink(log_.path()));
+}
+
 }  // namespace
 }  // namespace lug::base

@@ -4,7 +4,9 @@
 
 #include <filesystem>
 
+#include "base/run_exit.h"
 #include "calc/scenario.h"
+#include "support/damaged_file.h"
 
 namespace lug::calc::test {
 namespace {
@@ -246,6 +248,24 @@ TEST_F(PeriodRunTest, SiteAccountValuesOfOneInstallation) {
   // The second value of an account is not added: a duplicate is an error here.
   EXPECT_EQ(employeeLines(), (Lines{"Pnr: 4711", "      Fehler Schreiben Zk1: -1",
                                     "  - keine Daten ermittelt", "PersNr-Lesen Status: 1403"}));
+}
+
+// A damaged booking table: the first statement that meets the fatal status
+// (the day summary's booking days, which have no message of their own) is
+// named with the status before the abort routine's line.
+TEST_F(PeriodRunTest, FatalStatusOfABookingReadIsLoggedBeforeTheAbort) {
+  if (inst.engine() != lug::test::TestEngine::Sqlite) GTEST_SKIP() << "damages a SQLite file";
+  addLine(inst, {.ztk = "NORM", .lna = "1000"});
+  hire("4711");
+  addBooking(inst, {.dtm = "2024.01.31", .zkt = "NORM", .std = 60, .ztr = 3});
+  const std::string file = inst.service() + "/TEST.db";
+  lug::test::checkpoint(file);
+  lug::test::damageTable(file, "Hor331Zkb");
+  EXPECT_THROW(run(), base::RunExit);
+  const Lines lines = log();
+  ASSERT_GE(lines.size(), 2u);
+  EXPECT_EQ(lines[lines.size() - 2], "Fehler Lesen Hor331zkb: -9999");
+  EXPECT_EQ(lines.back(), "Abbruch wegen Fehler, Status: 60");
 }
 
 }  // namespace

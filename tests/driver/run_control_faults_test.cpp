@@ -8,6 +8,7 @@
 #include "base/run_log.h"
 #include "config/config_file.h"
 #include "driver/run_fixture.h"
+#include "support/damaged_file.h"
 
 namespace lug::driver::testing {
 namespace {
@@ -154,46 +155,18 @@ TEST_F(RunFaultsTest, OtherFailingStatusesAreOnlyLogged) {
   EXPECT_EQ(runStatus(), "98");
 }
 
-// Moves all committed work from the write-ahead log into the database file.
-void checkpoint(const std::string& file) {
-  sqlite3* raw = nullptr;
-  ASSERT_EQ(sqlite3_open(file.c_str(), &raw), SQLITE_OK);
-  ASSERT_EQ(sqlite3_exec(raw, "PRAGMA wal_checkpoint(TRUNCATE)", nullptr, nullptr, nullptr),
-            SQLITE_OK);
-  sqlite3_close(raw);
-}
-
-// Overwrites the pages of a table and its indexes in the database file, as a
-// damaged disk would.
-void damageTable(const std::string& file, const std::string& table) {
-  sqlite3* raw = nullptr;
-  ASSERT_EQ(sqlite3_open(file.c_str(), &raw), SQLITE_OK);
-  sqlite3_stmt* pages = nullptr;
-  sqlite3_prepare_v2(raw,
-                     "select rootpage, (select page_size from pragma_page_size) "
-                     "from sqlite_master where tbl_name=?1",
-                     -1, &pages, nullptr);
-  sqlite3_bind_text(pages, 1, table.c_str(), -1, SQLITE_TRANSIENT);
-  std::fstream db(file, std::ios::in | std::ios::out | std::ios::binary);
-  while (sqlite3_step(pages) == SQLITE_ROW) {
-    const int64_t size = sqlite3_column_int64(pages, 1);
-    db.seekp((sqlite3_column_int64(pages, 0) - 1) * size);
-    db << std::string(static_cast<size_t>(size), '\xFF');
-  }
-  sqlite3_finalize(pages);
-  sqlite3_close(raw);
-}
-
 TEST_F(SqliteRunFaultsTest, FatalStatusOfAFollowMonthCursorAborts60) {
   addFollowOffset("A1", 1);
-  checkpoint(inst.service() + "/TEST.db");
+  test::checkpoint(inst.service() + "/TEST.db");
   phases.hook = [this](RunContext&, const std::string& call) {
-    if (call == "periodRun(A1,202403,0,0)") damageTable(inst.service() + "/TEST.db", "Hor171Lu1");
+    if (call == "periodRun(A1,202403,0,0)")
+      test::damageTable(inst.service() + "/TEST.db", "Hor171Lu1");
   };
   EXPECT_EQ(runA1(), 1);
   EXPECT_EQ(phases.calls, (std::vector<std::string>{"periodRun(A1,202403,0,0)"}));
   // The damaged session cannot store the run status any more; the abort goes on regardless.
-  EXPECT_EQ(logTail(1), logged({"Abbruch wegen Fehler, Status: 60"}));
+  EXPECT_EQ(logTail(2),
+            logged({"Fehler Lesen Hor171Lu1: -9999", "Abbruch wegen Fehler, Status: 60"}));
 }
 
 TEST_F(RunFaultsTest, MissingTablesAreReportedAndNeverCrashTheRun) {
@@ -235,6 +208,120 @@ TEST_F(RunFaultsTest, FullLogEndsTheRunWithoutCommitting) {
   phases.calls.clear();
   EXPECT_EQ(runA1(), 1);  // every later run ends at its first line
   EXPECT_TRUE(phases.calls.empty());
+}
+
+TEST_F(RunFaultsTest, FatalStatusOfAStatementWithoutMessageNamesTheStatement) {
+  phases.hook = [](RunContext& ctx, const std::string&) {
+    ctx.abortIfFatal(ctx.db.exec(kStore, {ctx.abrnr, ctx.lfn}));  // succeeds: no line
+    ctx.abortIfFatal(db::kFatal);  // no statement failed: named generally
+  };
+  EXPECT_EQ(runA1(), 1);
+  EXPECT_EQ(logTail(2), logged({"Fehler Anweisung: -9999", "Abbruch wegen Fehler, Status: 60"}));
+  EXPECT_EQ(runStatus(), "60");
+}
+
+TEST(StatementName, SaysWhatTheStatementDoesAndItsTable) {
+  EXPECT_EQ(db::statementName("select AbrVon ,AbrBis into :b0:b1,:b2:b3  from Hor330Abr where "
+                              "(AbrAkr=:b4 and AbrNum=:b5)"),
+            "Lesen Hor330Abr");
+  EXPECT_EQ(db::statementName("select MndSto into :b0:b1  from Horsystem.Hor112Mnd where x=:b2"),
+            "Lesen Horsystem.Hor112Mnd");
+  EXPECT_EQ(db::statementName("insert into Hor331Zk4  select *  from Hor331Zk3 where Zk3Stz='ZR'"),
+            "Schreiben Hor331Zk4");
+  EXPECT_EQ(db::statementName("update O1001AbrKreis  set AkrAdt=:b0 where AkrNum=:b1"),
+            "Aendern O1001AbrKreis");
+  EXPECT_EQ(db::statementName("delete  from Hor331Zk4  where ZK4STZ<>'ZR*E'"),
+            "Loeschen Hor331Zk4");
+  EXPECT_EQ(db::statementName("commit"), "Commit");
+  EXPECT_EQ(db::statementName(""), "Anweisung");
+}
+
+// A run that is computing holds the schema's run lock and writes; a second
+// run on the schema ends at once with the run-lock line, before its
+// connection would wait for the database.
+TEST_F(RunFaultsTest, SecondRunWhileTheFirstWritesEndsWithTheRunLockLine) {
+  addRecord(202403, 0, -2);
+  ASSERT_EQ(inst.db().tryRunLock("TEST"), db::kOk);
+  ASSERT_EQ(inst.db().exec(kStore, {int32_t{202404}, int16_t{0}}), db::kOk);  // not committed
+  const test::RunResult result = inst.runLug({inst.service(), "TEST", "A1", "202403", "0"});
+  inst.db().rollback();
+  EXPECT_EQ(result.exitStatus, 0);
+  EXPECT_EQ(result.console, "");
+  EXPECT_EQ(result.log, logged({"\n\nProtokollierung gestartet, V5.80",
+                                "LuG-Uebergabe fuer Schema TEST laeuft bereits, Aufruf beendet"}));
+  EXPECT_EQ(inst.scalar("select Zk1Rre from Hor331Zk1"), "-2");
+}
+
+// The closing commit fails (a full disk at the end of the run): here a check
+// that only the commit makes, set off by the run status 98.
+TEST_F(RunFaultsTest, FailedClosingCommitIsReportedAndNotAsSuccess) {
+  if (inst.engine() == test::TestEngine::Sqlite) {
+    change("CREATE TABLE lug_disk (id INTEGER PRIMARY KEY)");
+    change(
+        "CREATE TABLE lug_full (id INTEGER REFERENCES lug_disk(id) DEFERRABLE INITIALLY "
+        "DEFERRED)");
+    change(
+        "CREATE TRIGGER lug_full AFTER UPDATE OF AkrAdt ON O1001AbrKreis WHEN new.AkrAdt=98 "
+        "BEGIN INSERT INTO lug_full VALUES (1); END");
+    phases.hook = [](RunContext& ctx, const std::string& call) {
+      // Foreign keys are checked only when switched on, which needs a moment without transaction.
+      if (call == "export(DATEV)") ctx.db.engine().run("COMMIT; PRAGMA foreign_keys=ON");
+    };
+  } else {
+    change(
+        "CREATE FUNCTION lug_full() RETURNS trigger LANGUAGE plpgsql AS $$BEGIN RAISE "
+        "EXCEPTION 'could not extend file' USING ERRCODE = '53100'; END$$");
+    change(
+        "CREATE CONSTRAINT TRIGGER lug_full AFTER UPDATE ON O1001AbrKreis DEFERRABLE INITIALLY "
+        "DEFERRED FOR EACH ROW WHEN (NEW.AkrAdt = 98) EXECUTE FUNCTION lug_full()");
+  }
+  EXPECT_EQ(runA1(), 0);
+  EXPECT_EQ(console.str(), "");
+  const std::string last = log().substr(log().rfind("\r\n", log().size() - 3) + 2);
+  EXPECT_EQ(last.rfind("Fehler beim abschliessenden Commit, Status: -", 0), 0u) << log();
+  EXPECT_EQ(log().find("beendet"), std::string::npos) << log();
+  EXPECT_NE(runStatus(), "98");
+}
+
+TEST_F(RunFaultsTest, LinksPlantedAtTheReadmeAndTheRunLogAreNotFollowed) {
+  const fs::path former = inst.root() / "Transfer" /
+                          "Lohn- und Gehalts\xC3\xBC"
+                          "bergabe";
+  fs::create_directories(former);
+  const fs::path victim = inst.root() / "victim.txt";
+  std::ofstream(victim) << "keep";
+  fs::create_symlink(victim, former / "README.TXT");
+  fs::remove(inst.logPath());
+  fs::create_symlink(victim, inst.logPath());
+  EXPECT_EQ(runA1(), 1);
+  EXPECT_EQ(test::readFile(victim), "keep");
+  EXPECT_TRUE(fs::is_symlink(former / "README.TXT"));
+  EXPECT_TRUE(fs::is_symlink(inst.logPath()));
+  EXPECT_EQ(runStatus(), "98");
+}
+
+TEST_F(RunFaultsTest, ControlCharactersOfArgumentsAndConfigurationDoNotReachTheLog) {
+  configure("LOGIN", "sc\r\nott");
+  EXPECT_EQ(run({inst.service(), "no\rpe", "A1", "202403", "0", "/P47\r\nX"}), 0);
+  const std::string text = log();
+  for (size_t i = 0; i < text.size(); ++i) {
+    const unsigned char c = static_cast<unsigned char>(text[i]);
+    if (c == '\r')
+      EXPECT_EQ(text[i + 1], '\n') << i;
+    else if (c == '\n')
+      EXPECT_EQ(text[i - 1], '\r') << i;
+    else
+      EXPECT_FALSE(c < 0x20 || c == 0x7F) << i;
+  }
+  EXPECT_TRUE(logHas("     FILTER AUF PNR: 47??X GESETZT !!")) << text;
+  EXPECT_NE(text.find("Benutzer: sc??ott,  Passwort: ********,  Net8: " + inst.service() +
+                      ",  Schema: NO?PE\r\n"),
+            std::string::npos)
+      << text;
+  fs::remove(inst.logPath());
+  fs::remove(defaultConfigPath());
+  EXPECT_EQ(run({inst.service(), "TEST", "A1\n", "202403", "0"}), 1);  // no such group
+  EXPECT_TRUE(logHas("LuG-Uebergabe Akr:A1?, Schema:TEST am 02.04.2024 08:30:00 gestartet"));
 }
 
 }  // namespace

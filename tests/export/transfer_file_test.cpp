@@ -149,6 +149,37 @@ TEST_F(TransferFileTest, ProcessKilledWhileWritingLeavesThePreviousFile) {
   EXPECT_EQ(entries(), std::vector<std::string>{"datev.csv"});
 }
 
+TEST_F(TransferFileTest, LinkPlantedAsTheTemporaryFileIsReplacedNotFollowed) {
+  const fs::path victim = inst.root() / "victim.txt";
+  writeFile(victim, "keep");
+  TransferFile file(exportDir, "datev.csv");
+  fs::create_symlink(victim, file.temporaryPath());
+  ASSERT_TRUE(file.open());
+  file.write("4711\n");
+  ASSERT_TRUE(file.commit());
+  EXPECT_EQ(readFile(victim), "keep");
+  EXPECT_FALSE(fs::is_symlink(target));
+  EXPECT_EQ(readFile(target), "4711\r\n");
+  EXPECT_EQ(entries(), std::vector<std::string>{"datev.csv"});
+}
+
+TEST_F(TransferFileTest, OnlyTheFileWrittenTakesTheName) {
+  writeFile(target, "previous\r\n");
+  const fs::path victim = inst.root() / "victim.txt";
+  writeFile(victim, "keep");
+  TransferFile file(exportDir, "datev.csv");
+  ASSERT_TRUE(file.open());
+  file.write("4711\n");
+  // Swapped in while the file is being written.
+  fs::remove(file.temporaryPath());
+  fs::create_symlink(victim, file.temporaryPath());
+  EXPECT_FALSE(file.commit());
+  EXPECT_FALSE(fs::is_symlink(target));
+  EXPECT_EQ(readFile(target), "previous\r\n");
+  EXPECT_EQ(readFile(victim), "keep");
+  EXPECT_EQ(entries(), std::vector<std::string>{"datev.csv"});
+}
+
 class TransferFileRuleTest : public TransferFileTest {
  protected:
   TransferFileRuleTest() {

@@ -1,0 +1,24 @@
+#include "base/own_file.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace lug::base {
+
+std::FILE* openOwnFile(const std::filesystem::path& path, int flags, const char* mode) {
+  // O_NONBLOCK: a FIFO in the file's place must not stall the run.
+  const int fd = ::open(path.c_str(), flags | O_NOFOLLOW | O_CLOEXEC | O_NONBLOCK, 0666);
+  if (fd < 0) return nullptr;
+  struct stat st {};
+  if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+    ::close(fd);
+    return nullptr;
+  }
+  ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
+  std::FILE* file = ::fdopen(fd, mode);
+  if (!file) ::close(fd);
+  return file;
+}
+
+}  // namespace lug::base
