@@ -1,6 +1,7 @@
 // The file writers of the PAISY(Br) exporter. The statements round hours and
 // counters to the columns' implied decimals before padding: the unrounded
 // number text of 100 minutes (166.666…) would be cut into the field.
+#include <cmath>
 #include <string>
 
 #include "export/paisy_br/paisy_br_steps.h"
@@ -16,7 +17,8 @@ constexpr char kP1Lines[] =
     ",LPAD(NVL(Ps1F11,'0'),2,' ') ,LPAD(ROUND(NVL(Ps1Ztd,0)* 100),6,'0') "
     ",LPAD(NVL(Ps1St2,' '),1,' ') ,LPAD(NVL(Ps1F13,'0'),2,' ') ,LPAD(NVL(Ps1Lhg,' '),3,' ') "
     ",LPAD(NVL(Ps1St3,' '),1,' ') ,LPAD(NVL(Ps1F14,' '),6,' ') ,LPAD(NVL(Ps1Kst,' '),5,' ') "
-    ",LPAD(NVL(Ps1F25,' '),25,' ')  from Hor333PS1b  order by Ps1Prs,Ps1Abd,Ps1Lhn,Ps1Lhg";
+    ",LPAD(NVL(Ps1F25,' '),25,' ') ,ROUND(NVL(Ps1Ztd,0)* 100)  from Hor333PS1b  order by "
+    "Ps1Prs,Ps1Abd,Ps1Lhn,Ps1Lhg";
 constexpr char kP3Lines[] =
     "select lpad(NVL(Ps3Stz,' '),2,' ') ,lpad(NVL(Ps3Frm,' '),2,' ') ,lpad(NVL(Ps3F02,' '),2,' ') "
     ",lpad(NVL(Ps3Prs,' '),6,' ') ,lpad(NVL(Ps3F04,' '),4,' ') ,lpad(NVL(Ps3Bdt,' '),6,' ') "
@@ -42,10 +44,15 @@ constexpr char kP4Lines[] =
     ",lpad(NVL(Ps4St6,' '),1,' ') ,lpad(NVL(Ps4F19,'0'),19,' ')  from HOR333Ps4b  order by Ps4Prs";
 
 constexpr char kOpenFailure[] = "Schnittstellendatei P1b kann nicht geoeffnet werden !";
+constexpr char kHoursTooLarge[] = "PNR %s: Stundenwert zu groß f.Übergabe (%.2f)";
+
+// The hours column holds five characters: hundredths of at most 99999.
+constexpr double kLargestHundredths = 99999;
 
 struct P1Line {
   std::string stz, frm, f02, prs, f04, abt, abd, abn, dne, f10, lhn, st1, f11, ztd, st2, f13, lhg,
       st3, f14, kst, f25;
+  double hundredths = 0;  // the hours as the column carries them
   // The day is always written as "00", Ps1Dne as a blank.
   std::string text() const {
     return stz + frm + f02 + prs + f04 + "00" + abd + abn + " " + f10 + lhn + st1 + f11 +
@@ -54,10 +61,19 @@ struct P1Line {
 };
 const Query<P1Line> kP1{
     .sql = kP1Lines,
-    .columns = {&P1Line::stz, &P1Line::frm, &P1Line::f02, &P1Line::prs, &P1Line::f04, &P1Line::abt,
-                &P1Line::abd, &P1Line::abn, &P1Line::dne, &P1Line::f10, &P1Line::lhn, &P1Line::st1,
-                &P1Line::f11, &P1Line::ztd, &P1Line::st2, &P1Line::f13, &P1Line::lhg, &P1Line::st3,
-                &P1Line::f14, &P1Line::kst, &P1Line::f25}};
+    .columns = {&P1Line::stz, &P1Line::frm,       &P1Line::f02, &P1Line::prs, &P1Line::f04,
+                &P1Line::abt, &P1Line::abd,       &P1Line::abn, &P1Line::dne, &P1Line::f10,
+                &P1Line::lhn, &P1Line::st1,       &P1Line::f11, &P1Line::ztd, &P1Line::st2,
+                &P1Line::f13, &P1Line::lhg,       &P1Line::st3, &P1Line::f14, &P1Line::kst,
+                &P1Line::f25, &P1Line::hundredths}};
+
+// Hours of 1,000 or more do not fit the hours column: cut, they would be paid
+// as another number. Such a row is not written; the log names it.
+bool fitsHoursColumn(Handover& h, const P1Line& line) {
+  if (std::fabs(line.hundredths) <= kLargestHundredths) return true;
+  h.ctx.log(kHoursTooLarge, fullTrim(line.prs).c_str(), line.hundredths / 100);
+  return false;
+}
 
 struct P3Line {
   std::string stz, frm, f02, prs, f04, bdt, abn, f01, aln, lna, eln, azt, zet, ezt, aen, edt, een,
@@ -97,10 +113,13 @@ const Query<P4Line> kP4{
                 &P4Line::unwritten, &P4Line::unwritten, &P4Line::unwritten}};
 
 template <class Line>
-void write(Handover& h, const char* name, const Query<Line>& query) {
+void write(Handover& h, const char* name, const Query<Line>& query,
+           bool (*written)(Handover&, const Line&) = nullptr) {
   TransferFile& file = h.file(name, kOpenFailure);
   Line line;
-  h.writeRows(query, {}, line, [&] { file.write(line.text()); });
+  h.writeRows(query, {}, line, [&] {
+    if (!written || written(h, line)) file.write(line.text());
+  });
 }
 
 }  // namespace
@@ -115,7 +134,7 @@ std::string hoursColumn(std::string padded) {
 }
 
 void writeFiles(Handover& h) {
-  write(h, "PaisyP1b.txt", kP1);
+  write(h, "PaisyP1b.txt", kP1, fitsHoursColumn);
   write(h, "PaisyP3b.txt", kP3);
   write(h, "PaisyP4b.txt", kP4);
 }

@@ -111,6 +111,23 @@ TEST_F(PaisyBrTest, QuantitiesAreRoundedNotCut) {
   EXPECT_EQ(exported("PaisyP4b.txt").substr(32, 5), "00167");
 }
 
+// Hours that need more than the five characters of the hours column are not
+// cut into a wrong number: the row is left out and logged, the others stay.
+TEST_F(PaisyBrTest, HoursBeyondTheColumnAreLoggedNotCut) {
+  counters("1001", 0, 0, 0, 0);
+  record({{"Zk1Stz", "P1"}, {"Zk1Std", 60000}});  // 1,000 hours
+  record({{"Zk1Stz", "P1"}, {"Zk1Lna", "101"}, {"Zk1Std", -60000}});
+  record({{"Zk1Stz", "P1"}, {"Zk1Lna", "102"}, {"Zk1Std", 59999}});  // 999.98 hours
+  ASSERT_EQ(run(), 0) << logText();
+  const std::string p1 = exported("PaisyP1b.txt");
+  ASSERT_EQ(p1.size(), 82u) << p1;
+  EXPECT_EQ(p1.substr(26, 3) + p1.substr(32, 5), "10299998");
+  EXPECT_NE(logText().find("PNR 1001: Stundenwert zu groß f.Übergabe (1000.00)\n"
+                           "PNR 1001: Stundenwert zu groß f.Übergabe (-1000.00)\n"),
+            std::string::npos)
+      << logText();
+}
+
 TEST_F(PaisyBrTest, RecalculatedCountersThatAddNothingAreNotStaged) {
   counters("1001", 2, 0, 0, 0);
   record({{"Zk1Stz", "P4"}, {"Zk1Rre", 2}, {"Zk1Sts", 103}, {"Zk1Tge", 0}});
