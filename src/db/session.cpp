@@ -58,7 +58,7 @@ int storeNumber(void* target, const Value& v) {
   return kOk;
 }
 
-std::string textOf(const Value& v) {
+std::string textOf(const Value& v, bool asStored) {
   switch (v.type) {
     case Value::Type::Int:
       return oracle::numberText(v.i);
@@ -66,7 +66,7 @@ std::string textOf(const Value& v) {
       return oracle::numberText(v.d);
     case Value::Type::Text:
       // A date read as text arrives in the session format, without its time.
-      if (v.s.size() == 19 && oracle::looksLikeDate(v.s)) return v.s.substr(0, 10);
+      if (!asStored && v.s.size() == 19 && oracle::looksLikeDate(v.s)) return v.s.substr(0, 10);
       return v.s;
     case Value::Type::Null:
       break;
@@ -151,7 +151,7 @@ int Out::store(const Value& v, bool indicator) const {
   if (null) return indicator ? kOk : kNullFetch;
   switch (kind_) {
     case Kind::Text:
-      *static_cast<std::string*>(target_) = textOf(v);
+      *static_cast<std::string*>(target_) = textOf(v, asStored_);
       return kOk;
     case Kind::Short:
       return storeNumber<int16_t>(target_, v);

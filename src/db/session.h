@@ -59,6 +59,14 @@ class Out {
     o.indicator_ = false;
     return o;
   }
+  // A date read into this text output keeps its time of day as stored
+  // ("2024.02.05 10:30:00"); without it the time is cut off. A date at
+  // midnight is stored without time and reads the same either way.
+  Out asStored() const {
+    Out o = *this;
+    o.asStored_ = true;
+    return o;
+  }
   void clear() const;
   // Stores a fetched value; returns 0, -1405 (null without indicator) or -1722.
   int store(const Value& v, bool indicator) const;
@@ -68,6 +76,7 @@ class Out {
   Kind kind_;
   void* target_;
   bool indicator_ = true;
+  bool asStored_ = false;
 };
 
 // The inputs or outputs of one statement call: a braced list written at the

@@ -245,6 +245,26 @@ TEST_F(SessionStatusTest, CountsEachStatementTextAndListsTheMostExecutedAndSlowe
     EXPECT_GE(slowest[i - 1].nanoseconds, slowest[i].nanoseconds);
 }
 
+TEST_F(SessionStatusTest, ADateReadAsStoredKeepsItsTime) {
+  constexpr char kAdd[] =
+      "insert into Hor330Abr (AbrAkr,AbrNum,AbrVon,AbrBis,AbrSts) values "
+      "('T1',1,'2024.01.05 10:30:00','2024.01.31',0)";
+  ASSERT_EQ(db().exec(kAdd), kOk);
+  Cursor c(db(), kPeriods);
+  c.open({"T1"});
+  int32_t number = 0;
+  std::string von;
+  ASSERT_EQ(c.fetch({number, Out(von).asStored()}), kOk);
+  EXPECT_EQ(von, "2024.01.05 10:30:00");
+  c.open({"T1"});
+  ASSERT_EQ(c.fetch({number, von}), kOk);
+  EXPECT_EQ(von, "2024.01.05");
+  Cursor end(db(), kPeriodsEnd);
+  end.open({"T1"});
+  ASSERT_EQ(end.fetch({Out(von).asStored()}), kOk);
+  EXPECT_EQ(von, "2024.01.31");
+}
+
 // Counts how often the engine is asked to prepare a statement.
 class CountingEngine : public Engine {
  public:
