@@ -1,5 +1,7 @@
 #include "calc/day_counts.h"
 
+#include "calc/employee_days.h"
+
 namespace lug::calc {
 namespace {
 
@@ -57,12 +59,13 @@ bool halfDayCounts(RunContext& ctx, const InterfaceLine& line, const std::string
 
 // Check value of one attendance day: 10, 5 when exactly one half-day code
 // belongs to the account, 0 on a day without target under the target rule.
-int32_t checkValue(RunContext& ctx, const InterfaceLine& line, const Booking& account,
-                   const std::string& day, std::initializer_list<std::string> halfDayCodes) {
+int32_t checkValue(RunContext& ctx, EmployeeDays& days, const InterfaceLine& line,
+                   const Booking& account, const std::string& day,
+                   std::initializer_list<std::string> halfDayCodes) {
   int32_t value = kWholeDay, correction = 0, target = kDefaultTarget;
   if (line.sol != 0) {
     int32_t sol = 0;
-    if (readDayTarget(ctx, account.pnr, day, sol) == db::kOk) {
+    if (days.dayTarget(account.pnr, day, sol) == db::kOk) {
       target = sol;
       if (sol == 0) value = 0;
     }
@@ -84,11 +87,11 @@ bool reducesShare(RunContext& ctx, const std::string& akr, const std::string& co
   return rowExists(st);
 }
 
-double shareOfDay(RunContext& ctx, const std::string& akr, const std::string& pnr,
-                  const std::string& day) {
+double shareOfDay(RunContext& ctx, EmployeeDays& days, const std::string& akr,
+                  const std::string& pnr, const std::string& day) {
   DayCodes codes;
   double share = kWholeDay;
-  if (readDayCodes(ctx, pnr, day, codes) != db::kOk) return share;
+  if (days.dayCodes(pnr, day, codes) != db::kOk) return share;
   if (reducesShare(ctx, akr, codes.whole)) share -= kWholeDay;
   for (const std::string* code : {&codes.first, &codes.second})
     if (reducesShare(ctx, akr, *code)) share -= kHalfDay;
@@ -194,11 +197,12 @@ int32_t checkDays(RunContext& ctx, const std::string& akr, const InterfaceLine& 
   db::Cursor days(ctx.db, kCheckDayCursor);
   openCursor(ctx, days,
              {account.pnr, range.von, range.bis, account.kst, account.ktr, account.zkt, akr});
+  EmployeeDays employee(ctx, account.pnr, range);
   int32_t count = 0;
   std::string day, first, second;
   int st;
   while ((st = days.fetch({day, first, second})) == db::kOk)
-    count += checkValue(ctx, line, account, day, {first, second});
+    count += checkValue(ctx, employee, line, account, day, {first, second});
   ctx.abortIfFatal(st);
   days.close();
   return count;
@@ -208,10 +212,11 @@ double bookedShare(RunContext& ctx, const std::string& akr, const std::string& p
                    const Span& span) {
   db::Cursor days(ctx.db, kShareCursor);
   openCursor(ctx, days, {pnr, span.von, span.bis, akr});
+  EmployeeDays employee(ctx, pnr, span);
   double share = 0;
   std::string day;
   int st;
-  while ((st = days.fetch({day})) == db::kOk) share += shareOfDay(ctx, akr, pnr, day);
+  while ((st = days.fetch({day})) == db::kOk) share += shareOfDay(ctx, employee, akr, pnr, day);
   ctx.abortIfFatal(st);
   days.close();
   return share;

@@ -1,6 +1,9 @@
 #include "calc/period_account.h"
 
+#include <map>
+
 #include "calc/day_counts.h"
+#include "calc/employee_days.h"
 
 namespace lug::calc {
 namespace {
@@ -11,6 +14,8 @@ constexpr char kDayCursor[] =
     "and ZkbDtm<=:b3) and (ZkbStd>0 or :b4<>0)) order by ZkbDtm";
 constexpr char kNextCalendarDay[] =
     "select (BakDtm+1) into :b0  from HORSYSTEM.Hor133Bak where BakDtm=:b1";
+constexpr char kCalendarOfSpan[] =
+    "select BakDtm ,(BakDtm+1)  from HORSYSTEM.Hor133Bak where (BakDtm>=:b0 and BakDtm<=:b1)";
 constexpr char kLastTargetDayBefore[] =
     "select max(TgbDtm) into :b0  from Hor320Tgb where (((TgbPnr=:b1 and TgbZtr=1) and TgbSol>0) "
     "and TgbDtm<:b2)";
@@ -22,6 +27,70 @@ constexpr char kAccountsOfDay[] =
 
 constexpr char kOpenFailedPeriodRecords[] = "Fehler 'SQLCurOpen_zeitraumkonto' (1): %d";
 constexpr char kOpenFailedWorkTable[] = "Fehler 'SQLCurOpen_zeitraumkonto' (2): %d";
+
+// The calendar days of a span and the day after each, read with one cursor
+// at the first use. A day of the span answers exactly as kNextCalendarDay
+// would; a day outside it, a day stored twice, and every day after a read
+// that failed go to that statement.
+class CalendarDays {
+ public:
+  CalendarDays(RunContext& ctx, const Span& span) : ctx_(ctx), span_(span) {}
+
+  int next(const std::string& day, std::string& next) {
+    if (covers(day) && load_ == Load::NotYet) load();
+    if (!covers(day) || load_ != Load::Done) return read(day, next);
+    const auto it = days_.find(day);
+    if (it == days_.end()) {
+      next.clear();
+      return db::kNoData;
+    }
+    if (it->second.rows > 1) return read(day, next);
+    next = it->second.next;
+    return it->second.status;
+  }
+
+ private:
+  struct Next {
+    std::string next;
+    int status = 0;  // 0, or -1405 when the day after is NULL
+    int rows = 0;
+  };
+  enum class Load { NotYet, Done, Failed };
+
+  // Every stored day that equals a day between the bounds (compared as
+  // text, as the statement does) lies between them.
+  bool covers(const std::string& day) const {
+    return !span_.von.empty() && !span_.bis.empty() && span_.von <= day && day <= span_.bis;
+  }
+
+  int read(const std::string& day, std::string& next) {
+    const int st = ctx_.db.exec(kNextCalendarDay, {day}, {next});
+    ctx_.abortIfFatal(st);
+    return st;
+  }
+
+  void load() {
+    db::Cursor rows(ctx_.db, kCalendarOfSpan);
+    int st = rows.open({span_.von, span_.bis});
+    std::string day, next;
+    while (st == db::kOk || st == db::kNullFetch) {
+      st = rows.fetch({db::Out(day).asStored(), db::Out(next).required()});
+      if (st != db::kOk && st != db::kNullFetch) break;
+      Next& entry = days_[day];
+      entry.next = next;
+      entry.status = st;
+      ++entry.rows;
+    }
+    rows.close();
+    ctx_.abortIfFatal(st);
+    load_ = st == db::kNoData ? Load::Done : Load::Failed;
+  }
+
+  RunContext& ctx_;
+  const Span span_;
+  Load load_ = Load::NotYet;
+  std::map<std::string, Next> days_;
+};
 
 struct Day {
   std::string date;
@@ -40,7 +109,13 @@ struct OpenSpan {
 class SpanWalk {
  public:
   SpanWalk(RunContext& ctx, const PeriodAccountInput& in, RecordWriter& to, double& checkDays)
-      : ctx_(ctx), in_(in), to_(to), checkDays_(checkDays), days_(ctx.db, kDayCursor) {}
+      : ctx_(ctx),
+        in_(in),
+        to_(to),
+        checkDays_(checkDays),
+        days_(ctx.db, kDayCursor),
+        calendar_(ctx, in.period),
+        attendance_(ctx, in.group.pnr, in.period) {}
 
   int run() {
     open();
@@ -73,11 +148,11 @@ class SpanWalk {
     DayCodes codes;
     day.date = b.dtm;
     day.minutes = b.std;
-    day.half = readDayCodes(ctx_, b.pnr, b.dtm, codes) == db::kOk && codes.halfDay();
+    day.half = attendance_.dayCodes(b.pnr, b.dtm, codes) == db::kOk && codes.halfDay();
     day.weight = day.half ? kHalfDay : kWholeDay;
     if (in_.line.svk != 0) checkDays_ += day.weight;
     int32_t sol = 0;
-    if (in_.line.sol != 0 && readDayTarget(ctx_, b.pnr, b.dtm, sol) == db::kOk && sol == 0)
+    if (in_.line.sol != 0 && attendance_.dayTarget(b.pnr, b.dtm, sol) == db::kOk && sol == 0)
       day.minutes = 0, day.weight = 0;
     return true;
   }
@@ -105,8 +180,7 @@ class SpanWalk {
   bool walkTo(const Day& day) {
     for (;;) {
       std::string next;
-      const int st = ctx_.db.exec(kNextCalendarDay, {span_.walked}, {next});
-      ctx_.abortIfFatal(st);
+      const int st = calendar_.next(span_.walked, next);
       if (st != db::kOk) return false;
       if (next >= day.date) {
         if (next == day.date) span_.bis = span_.walked = day.date;
@@ -124,7 +198,7 @@ class SpanWalk {
 
   bool isTargetDay(const std::string& date) {
     int32_t sol = 0;
-    return readDayTarget(ctx_, in_.group.pnr, date, sol) == db::kOk && sol != 0;
+    return attendance_.dayTarget(in_.group.pnr, date, sol) == db::kOk && sol != 0;
   }
 
   // Under "TOPAS" a span that reaches the last target day before the period's
@@ -180,6 +254,8 @@ class SpanWalk {
   RecordWriter& to_;
   double& checkDays_;
   db::Cursor days_;
+  CalendarDays calendar_;
+  EmployeeDays attendance_;
   OpenSpan span_;
   int written_ = 0;
 };

@@ -1,6 +1,8 @@
 #include "db/session.h"
 
+#include <algorithm>
 #include <cctype>
+#include <chrono>
 #include <cmath>
 #include <cstring>
 #include <limits>
@@ -56,7 +58,7 @@ int storeNumber(void* target, const Value& v) {
   return kOk;
 }
 
-std::string textOf(const Value& v) {
+std::string textOf(const Value& v, bool asStored) {
   switch (v.type) {
     case Value::Type::Int:
       return oracle::numberText(v.i);
@@ -64,7 +66,7 @@ std::string textOf(const Value& v) {
       return oracle::numberText(v.d);
     case Value::Type::Text:
       // A date read as text arrives in the session format, without its time.
-      if (v.s.size() == 19 && oracle::looksLikeDate(v.s)) return v.s.substr(0, 10);
+      if (!asStored && v.s.size() == 19 && oracle::looksLikeDate(v.s)) return v.s.substr(0, 10);
       return v.s;
     case Value::Type::Null:
       break;
@@ -72,11 +74,51 @@ std::string textOf(const Value& v) {
   return {};
 }
 
+// Adds the time from its construction to its end to the statement count the
+// pointer names by then (none while it is null).
+class Stopwatch {
+ public:
+  explicit Stopwatch(StatementCount* const& count)
+      : count_(count), start_(std::chrono::steady_clock::now()) {}
+  ~Stopwatch() {
+    if (!count_) return;
+    const auto spent = std::chrono::steady_clock::now() - start_;
+    count_->nanoseconds += std::chrono::duration_cast<std::chrono::nanoseconds>(spent).count();
+  }
+  Stopwatch(const Stopwatch&) = delete;
+  Stopwatch& operator=(const Stopwatch&) = delete;
+
+ private:
+  StatementCount* const& count_;
+  std::chrono::steady_clock::time_point start_;
+};
+
+template <class Before>
+std::vector<StatementCount> firstOf(std::vector<StatementCount> all, size_t n, Before before) {
+  std::sort(all.begin(), all.end(), before);
+  if (all.size() > n) all.resize(n);
+  return all;
+}
+
 bool changesRows(const Translation& t) {
   return t.kind == StatementKind::Update || t.kind == StatementKind::Delete || t.insertSelect;
 }
 
 }  // namespace
+
+std::vector<StatementCount> Counters::mostExecuted(size_t n) const {
+  return firstOf(perStatement, n, [](const StatementCount& a, const StatementCount& b) {
+    if (a.executions != b.executions) return a.executions > b.executions;
+    return a.nanoseconds > b.nanoseconds;
+  });
+}
+
+std::vector<StatementCount> Counters::mostTime(size_t n) const {
+  return firstOf(perStatement, n, [](const StatementCount& a, const StatementCount& b) {
+    if (a.nanoseconds != b.nanoseconds) return a.nanoseconds > b.nanoseconds;
+    return a.executions > b.executions;
+  });
+}
 
 Value In::value() const {
   if (value_.type == Value::Type::Text && value_.s.empty()) return Value::null();
@@ -109,7 +151,7 @@ int Out::store(const Value& v, bool indicator) const {
   if (null) return indicator ? kOk : kNullFetch;
   switch (kind_) {
     case Kind::Text:
-      *static_cast<std::string*>(target_) = textOf(v);
+      *static_cast<std::string*>(target_) = textOf(v, asStored_);
       return kOk;
     case Kind::Short:
       return storeNumber<int16_t>(target_, v);
@@ -165,6 +207,7 @@ Session::Prepared* Session::acquire(const char* sql, int& status) {
       status = kInvalidSql;
       return nullptr;
     }
+    entry.count.sql = sql;
     it = cache_.emplace(sql, std::move(entry)).first;
   }
   Entry& entry = it->second;
@@ -175,8 +218,8 @@ Session::Prepared* Session::acquire(const char* sql, int& status) {
     }
   auto stmt = engine_->prepare(entry.translation.text, status);
   if (!stmt) return nullptr;
-  entry.instances.push_back(
-      std::make_unique<Prepared>(Prepared{&entry.translation, std::move(stmt), true}));
+  entry.instances.push_back(std::make_unique<Prepared>(
+      Prepared{&entry.translation, std::move(stmt), &entry.count, true}));
   return entry.instances.back().get();
 }
 
@@ -191,7 +234,15 @@ int Session::bindAndExecute(Prepared& p, Ins in, Reading reading) {
   params.reserve(in.size());
   for (const In& v : in) params.push_back(v.value());
   ++counters_.statements;
+  ++p.count->executions;
   return p.stmt->execute(params, reading);
+}
+
+Counters Session::counters() const {
+  Counters c = counters_;
+  for (const auto& [sql, entry] : cache_)
+    if (entry.count.executions > 0) c.perStatement.push_back(entry.count);
+  return c;
 }
 
 int Session::exec(const char* sql, Ins in, Outs out) {
@@ -205,15 +256,19 @@ int Session::noteFatal(const char* sql, int status) {
 
 int Session::execute(const char* sql, Ins in, Outs out) {
   for (const Out& o : out) o.clear();
+  StatementCount* count = nullptr;
+  const Stopwatch watch(count);
   int status = kOk;
   Prepared* p = acquire(sql, status);
   if (!p) return status;
+  count = p->count;
   const Translation& t = *p->translation;
   status = bindAndExecute(*p, in, Reading::SingleRow);
   if (status == kOk && t.kind == StatementKind::Select) {
     status = p->stmt->next();
     if (status == kOk) {
       ++counters_.rows;
+      ++count->rows;
       status = storeRow(*p->stmt, t, out);
       if (p->stmt->next() == kOk) status = kTooManyRows;
     }
@@ -264,8 +319,11 @@ int Cursor::open(Ins in) {
 
 int Cursor::start(Ins in) {
   close();
+  count_ = nullptr;
+  const Stopwatch watch(count_);
   int status = kOk;
   prepared_ = session_.acquire(sql_, status);
+  if (prepared_) count_ = prepared_->count;
   if (prepared_) status = session_.bindAndExecute(*prepared_, in, Reading::Cursor);
   if (status != kOk) return failOpen(status);
   open_ = true;
@@ -301,11 +359,13 @@ int Cursor::next(Outs out) {
   if (!open_) return -1001;  // ORA-01001: invalid cursor
   if (failed_ != kOk) return failed_;
   if (ended_) return kNoData;
+  const Stopwatch watch(count_);
   if (mode_ == Mode::Snapshot) {
     if (snapshotPos_ >= snapshot_.size()) return ended_ = true, kNoData;
     const auto& row = snapshot_[snapshotPos_++];
     if (out.size() != row.size()) return -1007;
     ++session_.counters_.rows;
+    ++count_->rows;
     int status = kOk;
     size_t i = 0;
     for (const Out& o : out) {
@@ -320,6 +380,7 @@ int Cursor::next(Outs out) {
     return status;
   }
   ++session_.counters_.rows;
+  ++count_->rows;
   static const Translation kNoInto;
   return storeRow(*prepared_->stmt, kNoInto, out);
 }

@@ -59,6 +59,14 @@ class Out {
     o.indicator_ = false;
     return o;
   }
+  // A date read into this text output keeps its time of day as stored
+  // ("2024.02.05 10:30:00"); without it the time is cut off. A date at
+  // midnight is stored without time and reads the same either way.
+  Out asStored() const {
+    Out o = *this;
+    o.asStored_ = true;
+    return o;
+  }
   void clear() const;
   // Stores a fetched value; returns 0, -1405 (null without indicator) or -1722.
   int store(const Value& v, bool indicator) const;
@@ -68,6 +76,7 @@ class Out {
   Kind kind_;
   void* target_;
   bool indicator_ = true;
+  bool asStored_ = false;
 };
 
 // The inputs or outputs of one statement call: a braced list written at the
@@ -105,9 +114,23 @@ class List {
 using Ins = List<In>;
 using Outs = List<Out>;
 
+// Executions, fetched rows and time spent of one statement text.
+struct StatementCount {
+  const char* sql = "";
+  int64_t executions = 0;   // single statements and cursor opens
+  int64_t rows = 0;         // rows fetched
+  int64_t nanoseconds = 0;  // in the statement, the cursor's open and its fetches
+};
+
 struct Counters {
-  int64_t statements = 0;  // executions: single statements and cursor opens
-  int64_t rows = 0;        // rows fetched
+  int64_t statements = 0;                    // executions: single statements and cursor opens
+  int64_t rows = 0;                          // rows fetched
+  std::vector<StatementCount> perStatement;  // every statement text run so far
+
+  // The n statements with the most executions, ties broken by more time.
+  std::vector<StatementCount> mostExecuted(size_t n) const;
+  // The n statements that took the most time, ties broken by more executions.
+  std::vector<StatementCount> mostTime(size_t n) const;
 };
 
 class Session {
@@ -132,17 +155,19 @@ class Session {
   // that returned the fatal status; empty while none did.
   std::string_view fatalStatement() const { return fatalStatement_; }
   Engine& engine() { return *engine_; }
-  const Counters& counters() const { return counters_; }
+  Counters counters() const;
 
  private:
   friend class Cursor;
   struct Prepared {
     const Translation* translation;
     std::unique_ptr<EngineStatement> stmt;
+    StatementCount* count;
     bool busy = false;
   };
   struct Entry {
     Translation translation;
+    StatementCount count;
     std::vector<std::unique_ptr<Prepared>> instances;
   };
 
@@ -188,6 +213,7 @@ class Cursor {
   const char* sql_;
   Mode mode_;
   Session::Prepared* prepared_ = nullptr;
+  StatementCount* count_ = nullptr;  // of the last open
   std::vector<std::vector<Value>> snapshot_;
   size_t snapshotPos_ = 0;
   bool open_ = false;

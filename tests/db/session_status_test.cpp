@@ -208,6 +208,63 @@ TEST_F(SessionStatusTest, CountsStatementsAndRows) {
   EXPECT_EQ(db().counters().rows - before.rows, 3);
 }
 
+TEST_F(SessionStatusTest, CountsEachStatementTextAndListsTheMostExecutedAndSlowest) {
+  addPeriods("A1", 3);
+  const Counters before = db().counters();
+  int16_t depth = 0;
+  for (int i = 0; i < 3; ++i) db().exec(kDepth, {"ZZ"}, {depth});
+  Cursor c(db(), kPeriods, Cursor::Mode::Snapshot);
+  for (int i = 0; i < 2; ++i) {
+    c.open({"A1"});
+    int32_t number = 0;
+    std::string von;
+    while (c.fetch({number, von}) == kOk) {
+    }
+  }
+  const Counters after = db().counters();
+  auto countOf = [](const Counters& counters, const char* sql) {
+    for (const StatementCount& s : counters.perStatement)
+      if (s.sql == sql) return s;
+    return StatementCount{};
+  };
+  const StatementCount depthCount = countOf(after, kDepth);
+  const StatementCount periodsCount = countOf(after, kPeriods);
+  EXPECT_EQ(depthCount.executions - countOf(before, kDepth).executions, 3);
+  EXPECT_EQ(depthCount.rows - countOf(before, kDepth).rows, 0);
+  EXPECT_EQ(periodsCount.executions - countOf(before, kPeriods).executions, 2);
+  EXPECT_EQ(periodsCount.rows - countOf(before, kPeriods).rows, 6);
+  EXPECT_GT(periodsCount.nanoseconds, countOf(before, kPeriods).nanoseconds);
+  EXPECT_GT(depthCount.nanoseconds, 0);
+
+  const auto most = after.mostExecuted(100);
+  ASSERT_GE(most.size(), 3u);
+  EXPECT_EQ(after.mostExecuted(2).size(), 2u);
+  for (size_t i = 1; i < most.size(); ++i) EXPECT_GE(most[i - 1].executions, most[i].executions);
+  const auto slowest = after.mostTime(100);
+  for (size_t i = 1; i < slowest.size(); ++i)
+    EXPECT_GE(slowest[i - 1].nanoseconds, slowest[i].nanoseconds);
+}
+
+TEST_F(SessionStatusTest, ADateReadAsStoredKeepsItsTime) {
+  constexpr char kAdd[] =
+      "insert into Hor330Abr (AbrAkr,AbrNum,AbrVon,AbrBis,AbrSts) values "
+      "('T1',1,'2024.01.05 10:30:00','2024.01.31',0)";
+  ASSERT_EQ(db().exec(kAdd), kOk);
+  Cursor c(db(), kPeriods);
+  c.open({"T1"});
+  int32_t number = 0;
+  std::string von;
+  ASSERT_EQ(c.fetch({number, Out(von).asStored()}), kOk);
+  EXPECT_EQ(von, "2024.01.05 10:30:00");
+  c.open({"T1"});
+  ASSERT_EQ(c.fetch({number, von}), kOk);
+  EXPECT_EQ(von, "2024.01.05");
+  Cursor end(db(), kPeriodsEnd);
+  end.open({"T1"});
+  ASSERT_EQ(end.fetch({Out(von).asStored()}), kOk);
+  EXPECT_EQ(von, "2024.01.31");
+}
+
 // Counts how often the engine is asked to prepare a statement.
 class CountingEngine : public Engine {
  public:
