@@ -20,43 +20,43 @@ std::string withoutControls(const char* value) {
   return text;
 }
 
-// One conversion `spec` (without '*') applied to one value.
+// One conversion directive (without '*') applied to one value.
 template <typename T>
-void appendOne(std::string& out, const std::string& spec, T value) {
+void appendOne(std::string& out, const std::string& directive, T value) {
 #pragma GCC diagnostic push
 #pragma GCC diagnostic ignored "-Wformat-nonliteral"
-  const int length = std::snprintf(nullptr, 0, spec.c_str(), value);
+  const int length = std::snprintf(nullptr, 0, directive.c_str(), value);
   if (length <= 0) return;
   std::string piece(static_cast<std::size_t>(length) + 1, '\0');
-  std::snprintf(piece.data(), piece.size(), spec.c_str(), value);
+  std::snprintf(piece.data(), piece.size(), directive.c_str(), value);
 #pragma GCC diagnostic pop
   piece.resize(static_cast<std::size_t>(length));
   out += piece;
 }
 
 // Takes the value of one conversion (`length` modifier, conversion `c`) from
-// `args` and appends it formatted by `spec`.
-void appendValue(std::string& out, const std::string& spec, const std::string& length, char c,
+// `args` and appends it formatted by `directive`.
+void appendValue(std::string& out, const std::string& directive, const std::string& length, char c,
                  va_list& args) {
   switch (c) {
     case 'd':
     case 'i':
-      if (length == "l") return appendOne(out, spec, va_arg(args, long));
-      if (length == "ll") return appendOne(out, spec, va_arg(args, long long));
-      if (length == "z") return appendOne(out, spec, va_arg(args, std::ptrdiff_t));
-      if (length == "j") return appendOne(out, spec, va_arg(args, std::intmax_t));
-      if (length == "t") return appendOne(out, spec, va_arg(args, std::ptrdiff_t));
-      return appendOne(out, spec, va_arg(args, int));
+      if (length == "l") return appendOne(out, directive, va_arg(args, long));
+      if (length == "ll") return appendOne(out, directive, va_arg(args, long long));
+      if (length == "z") return appendOne(out, directive, va_arg(args, std::ptrdiff_t));
+      if (length == "j") return appendOne(out, directive, va_arg(args, std::intmax_t));
+      if (length == "t") return appendOne(out, directive, va_arg(args, std::ptrdiff_t));
+      return appendOne(out, directive, va_arg(args, int));
     case 'u':
     case 'o':
     case 'x':
     case 'X':
-      if (length == "l") return appendOne(out, spec, va_arg(args, unsigned long));
-      if (length == "ll") return appendOne(out, spec, va_arg(args, unsigned long long));
-      if (length == "z") return appendOne(out, spec, va_arg(args, std::size_t));
-      if (length == "j") return appendOne(out, spec, va_arg(args, std::uintmax_t));
-      if (length == "t") return appendOne(out, spec, va_arg(args, std::ptrdiff_t));
-      return appendOne(out, spec, va_arg(args, unsigned int));
+      if (length == "l") return appendOne(out, directive, va_arg(args, unsigned long));
+      if (length == "ll") return appendOne(out, directive, va_arg(args, unsigned long long));
+      if (length == "z") return appendOne(out, directive, va_arg(args, std::size_t));
+      if (length == "j") return appendOne(out, directive, va_arg(args, std::uintmax_t));
+      if (length == "t") return appendOne(out, directive, va_arg(args, std::ptrdiff_t));
+      return appendOne(out, directive, va_arg(args, unsigned int));
     case 'f':
     case 'F':
     case 'e':
@@ -65,16 +65,16 @@ void appendValue(std::string& out, const std::string& spec, const std::string& l
     case 'G':
     case 'a':
     case 'A':
-      if (length == "L") return appendOne(out, spec, va_arg(args, long double));
-      return appendOne(out, spec, va_arg(args, double));
+      if (length == "L") return appendOne(out, directive, va_arg(args, long double));
+      return appendOne(out, directive, va_arg(args, double));
     case 'c': {
       const int value = va_arg(args, int);
-      return appendOne(out, spec, isControl(static_cast<unsigned char>(value)) ? '?' : value);
+      return appendOne(out, directive, isControl(static_cast<unsigned char>(value)) ? '?' : value);
     }
     case 's':
-      return appendOne(out, spec, withoutControls(va_arg(args, const char*)).c_str());
+      return appendOne(out, directive, withoutControls(va_arg(args, const char*)).c_str());
     case 'p':
-      return appendOne(out, spec, va_arg(args, void*));
+      return appendOne(out, directive, va_arg(args, void*));
     default:
       return;  // %n and unknown conversions write nothing
   }
@@ -108,12 +108,12 @@ std::string formatLogV(const char* format, va_list args) {
       continue;
     }
     // The conversion's text, with a '*' width or precision replaced by its value.
-    std::string spec(1, *p++);
-    while (*p && std::strchr("-+ #0'", *p)) spec += *p++;
+    std::string directive(1, *p++);
+    while (*p && std::strchr("-+ #0'", *p)) directive += *p++;
     if (*p == '*') {
-      spec += std::to_string(va_arg(values, int)), ++p;
+      directive += std::to_string(va_arg(values, int)), ++p;
     } else {
-      while (std::isdigit(static_cast<unsigned char>(*p))) spec += *p++;
+      while (std::isdigit(static_cast<unsigned char>(*p))) directive += *p++;
     }
     if (*p == '.') {
       std::string precision(1, *p++);
@@ -123,14 +123,14 @@ std::string formatLogV(const char* format, va_list args) {
       } else {
         while (std::isdigit(static_cast<unsigned char>(*p))) precision += *p++;
       }
-      spec += precision;
+      directive += precision;
     }
     std::string length;
     while (*p && std::strchr("hlLqjzt", *p)) length += *p++;
     if (!*p) break;
     const char conversion = *p++;
-    spec += length + conversion;
-    appendValue(out, spec, length, conversion, values);
+    directive += length + conversion;
+    appendValue(out, directive, length, conversion, values);
   }
   va_end(values);
   return out;

@@ -2,7 +2,7 @@
 
 #include <cstdlib>
 
-#include "base/cp1252.h"
+#include "export/layout.h"
 
 namespace lug::exporters {
 namespace {
@@ -77,7 +77,7 @@ bool passes(std::initializer_list<FieldCheck> checks) {
 }
 
 bool exceedsWidth(std::string_view text, size_t width) {
-  return base::toWindows1252(text).size() > width;
+  return payrollWidth(text) > width;
 }
 
 int32_t dateNumber(std::string_view date) {
