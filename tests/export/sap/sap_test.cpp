@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <utility>
 
 #include "export/exporters.h"
 #include "support/exporter_fixture.h"
@@ -204,6 +205,15 @@ TEST_F(SapTest, RecordsOfOneKeyAreMerged) {
             "          "
             " "
             "              \r\n");
+}
+
+TEST_F(SapTest, SumThatCancelsOutIsWrittenAsZero) {
+  for (const auto& [account, minutes] : {std::pair{"A1", 1}, {"A2", 5}, {"A3", -6}}) {
+    line({{"Lu1Ztk", account}});
+    record({{"Zk1Zkt", account}, {"Zk1Std", minutes}});  // a little below zero in sum
+  }
+  handOverSap();
+  EXPECT_EQ(exported("SAP2010.txt"), hoursLine("   0,00"));
 }
 
 class SapWithoutCompany : public SapTest {
