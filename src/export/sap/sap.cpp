@@ -70,12 +70,12 @@ constexpr size_t kWageTypeWidth = 4;
 struct Hours {
   std::string art = "2010", mnd, pnr, nam, lna, von;
   double std = 0;
-  std::string btr{}, hnd{}, fil{};
+  std::string btr, hnd, fil;
 };
 
 // A record of infotype 2001 (Hor333S01): an absence from and to a date.
 struct Absence {
-  std::string art = "2001", mnd, pnr, nam, lna, von, bis, uzv{}, uzb{}, hnd, fil{};
+  std::string art = "2001", mnd, pnr, nam, lna, von, bis, uzv, uzb, hnd, fil;
 };
 
 const Query<PeriodRecord> kRecords{
@@ -158,31 +158,28 @@ class InfotypeStaging {
     const int st = h_.ctx.status =
         h_.ctx.db.exec(kAbsenceCode, {h_.header.lug, r.lna, r.stz, r.zkt}, {code, factor});
     if (st != db::kOk) return h_.ctx.fail(st, kNoAbsenceCode, r.lna.c_str());
-    const std::string mark = r.rre == kRecalculation ? "X" : " ";
     if (!code.empty() && code != "0") {
-      h_.stage(kAbsenceTable,
-               {.mnd = client_,
-                .pnr = r.upn,
-                .nam = nameOf(r.upn),
-                .lna = leadingCharacters(r.lna, kWageTypeWidth),
-                .von = dateText(r.von),
-                .bis = dateText(r.bis),
-                .hnd = mark},
-               failed(kAbsenceFailed));
+      Absence absence = infotypeRow<Absence>(r);
+      absence.bis = dateText(r.bis);
+      h_.stage(kAbsenceTable, absence, failed(kAbsenceFailed));
     } else if (r.minutes != 0) {
-      h_.stage(kHoursTable,
-               {.mnd = client_,
-                .pnr = r.upn,
-                .nam = nameOf(r.upn),
-                .lna = leadingCharacters(r.lna, kWageTypeWidth),
-                .von = dateText(r.von),
-                .std = hoursOf(r.minutes) * (factor != 0 ? factor : 1),
-                .hnd = mark},
-               failed(kHoursFailed));
+      Hours hours = infotypeRow<Hours>(r);
+      hours.std = hoursOf(r.minutes) * (factor != 0 ? factor : 1);
+      h_.stage(kHoursTable, hours, failed(kHoursFailed));
     }
   }
 
  private:
+  // The fields both infotypes take from a record.
+  template <class Row>
+  Row infotypeRow(const PeriodRecord& r) {
+    Row row;
+    row.mnd = client_, row.pnr = r.upn, row.nam = nameOf(r.upn);
+    row.lna = leadingCharacters(r.lna, kWageTypeWidth), row.von = dateText(r.von);
+    row.hnd = r.rre == kRecalculation ? "X" : " ";
+    return row;
+  }
+
   // The first 30 characters of the employee's name, empty when there is
   // none; read once per employee (the records arrive by employee).
   const std::string& nameOf(const std::string& upn) {
@@ -237,7 +234,7 @@ void exportSap(RunContext& ctx) {
   TransferFile& absenceTxt = h.file(kAbsenceTxt, kAbsenceOpenFailure);
   TransferFile& absenceCsv = h.file(kAbsenceCsv, kAbsenceOpenFailure);
   writeInfotype<Absence>(h, kAbsenceRows, kAbsenceLine, absenceTxt, absenceCsv,
-                         [](const Absence&) {});
+                         [](const Absence&) {});  // no field of an absence line refuses its value
   h.finish();
 }
 
