@@ -69,6 +69,19 @@ class FixedLayout {
     return line;
   }
 
+  // The same fields, each at its width, joined by `separator`: a delimited
+  // file that carries the fixed-width file's field texts. nullopt as line().
+  std::optional<std::string> delimitedLine(const Row& row, char separator) const {
+    std::string line;
+    for (size_t i = 0; i < fields_.size(); ++i) {
+      std::optional<std::string> text = fitField(fields_[i].value(row), fields_[i].width);
+      if (!text) return std::nullopt;
+      if (i > 0) line += separator;
+      line += *text;
+    }
+    return line;
+  }
+
  private:
   std::vector<Field> fields_;
 };

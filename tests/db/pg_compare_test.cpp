@@ -360,6 +360,61 @@ void addPaisyGroup(Installation& inst, const char* type) {
                               {"ZkbDat", b.day}});
 }
 
+// An SAP-type group S with January and February 2024 and a recalculation
+// depth of 1: hours with and without factor, an absence, a name with umlaut;
+// February's run hands January's records over as recalculation records.
+void addSapGroup(Installation& inst) {
+  inst.insert("O1001AbrKreis",
+              {{"AkrNum", "S"}, {"AkrLug", "LS"}, {"AkrSsl", 1}, {"AkrRrm", 1}, {"AkrAdt", 0}});
+  inst.insert("Hor171Lug", {{"LugLug", "LS"}, {"LugLgp", "SAPHR"}, {"LugFir", "800"}});
+  inst.insert("Hor170Lg1", {{"Lg1Num", "SAPHR"}, {"Lg1Stz", "LA"}});
+  for (int month = 1; month <= 2; ++month)
+    inst.insert("Hor330Abr", {{"AbrAkr", "S"},
+                              {"AbrNum", month},
+                              {"AbrVon", month == 1 ? "2024.01.01" : "2024.02.01"},
+                              {"AbrBis", month == 1 ? "2024.01.31" : "2024.02.29"},
+                              {"AbrSts", 0}});
+  struct Line {
+    const char* account;
+    const char* wageType;
+    double factor;
+    Cell absence;
+  };
+  for (const Line& l : {Line{"NORM", "1000", 0.0, nullptr}, Line{"UEB", "1100", 1.25, "0"},
+                        Line{"KRANK", "0200", 0.0, "K"}})
+    inst.insert("Hor171Lu1", {{"Lu1Num", "LS"},
+                              {"Lu1Stz", "LA"},
+                              {"Lu1Ztk", l.account},
+                              {"Lu1Lna", l.wageType},
+                              {"Lu1Gvo", "2020.01.01"},
+                              {"Lu1Rre", 1},
+                              {"Lu1Mog", l.factor},
+                              {"Lu1Fkz", l.absence}});
+  inst.insert("Hor300Pnr", {{"PnrNum", "1001"}, {"PnrNam", "B\xC3\xA4" "cker, J\xC3\xB6rg"}});
+  struct Booking {
+    const char* pnr;
+    const char* zkt;
+    const char* day;
+    int minutes;
+  };
+  for (const Booking& b :
+       {Booking{"1001", "NORM", "2024.01.31", 9000}, Booking{"1001", "UEB", "2024.01.31", 120},
+        Booking{"1002", "KRANK", "2024.01.31", 960}, Booking{"1001", "NORM", "2024.02.29", 7200},
+        Booking{"1002", "NORM", "2024.02.29", 8400}}) {
+    inst.insert("Hor331Zkb", {{"ZkbPnr", b.pnr},
+                              {"ZkbZtr", 3},
+                              {"ZkbDtm", b.day},
+                              {"ZkbZkt", b.zkt},
+                              {"ZkbStd", b.minutes},
+                              {"ZkbTge", 0},
+                              {"ZkbStg", 0},
+                              {"ZkbSta", 0},
+                              {"ZkbDat", b.day}});
+  }
+  for (const char* pnr : {"1001", "1002"})
+    inst.insert("Hor310Bsv", {{"BsvPnr", pnr}, {"BsvAkr", "S"}, {"BsvGvo", "2020.01.01"}});
+}
+
 const std::vector<Scenario>& scenarios() {
   static const std::vector<Scenario> all = {
       {"LogaFinalRunRecalculatesAndCopies",
@@ -395,6 +450,10 @@ const std::vector<Scenario>& scenarios() {
        [](Installation& inst) { addPaisyGroup(inst, "PSYBR"); },
        {{"P1", "7", "0"}, {"P1", "7", "1"}},
        "Lohn und Gehalt/Export/TEST/PaisyP1b.txt"},
+      {"SapFinalRunWritesTheSameFiles",
+       addSapGroup,
+       {{"S", "2", "0"}},
+       "Lohn und Gehalt/Export/TEST/SAP2010.txt"},
   };
   return all;
 }
