@@ -1,6 +1,8 @@
 #include "export/loga400/loga400.h"
 
+#include <algorithm>
 #include <cstdio>
+#include <cstdlib>
 #include <string>
 
 #include "base/interface_row.h"
@@ -61,6 +63,10 @@ constexpr char kInsertJournalRow[] =
 constexpr char kAddJournalRow[] =
     "update Hor333B05  set B05Bzt=(B05Bzt+:b0) where (((B05Art='B5' and B05Fir=:b1) and "
     "B05Pnr=:b2) and B05Bln=:b3)";
+constexpr char kStoredLines[] =
+    "select B06Bln  from Hor333B06 where ((B06Art='B6' and B06Fir=:b0) and B06Pnr=:b1)";
+constexpr char kStoredJournalLines[] =
+    "select B05Bln  from Hor333B05 where ((B05Art='B5' and B05Fir=:b0) and B05Pnr=:b1)";
 
 constexpr char kStartLine[] = "\nLoga400 Lohnprogramm fuer Akr: %s mit der Abrnr: %d gestartet";
 constexpr char kEndLine[] = "Loga400 Lohnprogramm beendet";
@@ -93,6 +99,13 @@ struct WageTypeRow {
   std::string kst, lna;
   double bzt = 0;
 };
+
+// A line number stored by an earlier run.
+struct StoredLine {
+  std::string bln;
+};
+const Query<StoredLine> kWageTypeLines{.sql = kStoredLines, .columns = {&StoredLine::bln}};
+const Query<StoredLine> kJournalLines{.sql = kStoredJournalLines, .columns = {&StoredLine::bln}};
 
 const Staging<CounterRow> kCounters{
     .statements = {.insert = kInsertCounters, .add = kAddCounters},
@@ -275,7 +288,7 @@ void Loga400::wageType(PeriodRecord& r, int32_t minutes, bool journal) {
   if (found && flags.kst != 0) r.kst = leadingCharacters(r.kst, kCostCentreWidth);
   const WageTypeRow row{.fir = company_,
                         .pnr = s.pnr,
-                        .bln = std::to_string(++lines_[s.pnr]),
+                        .bln = std::to_string(nextLine(s.pnr)),
                         .bdt = s.month,
                         .ltt = s.day,
                         .kst = r.kst,
@@ -289,6 +302,21 @@ void Loga400::wageType(PeriodRecord& r, int32_t minutes, bool journal) {
     h_.stage(kWageTypes, row,
              failureLines(ctx_, "Hor333B06-InsertFehler, Pnr: %s, Sqlfhl: %d",
                           "Hor333B06-UpdateFehler, Pnr: %s, Sqlfhl: %d", r.pnr));
+}
+
+// The employee's next line number. Staging rows that an earlier run left
+// (the tables were not emptied) keep their numbers: this run's lines follow
+// them, so that its hours are never added to a row of another wage type or
+// month that happens to carry the same number.
+int Loga400::nextLine(const std::string& pnr) {
+  const auto [last, first] = lines_.try_emplace(pnr, 0);
+  if (first && ctx_.akrSsl != 1) {
+    StoredLine stored;
+    for (const Query<StoredLine>* lines : {&kWageTypeLines, &kJournalLines})
+      h_.forEach(*lines, {company_, pnr}, stored,
+                 [&] { last->second = std::max(last->second, std::atoi(stored.bln.c_str())); });
+  }
+  return ++last->second;
 }
 
 // A journal row of the recalculation: a cancellation of an old value is

@@ -38,6 +38,7 @@ class Loga400 {
   void counters(const PeriodRecord& r, const Staged& s);
   void wageType(PeriodRecord& r, int32_t minutes, bool journal);
   void journalRow(PeriodRecord& r);
+  int nextLine(const std::string& pnr);
   Staged staged(const std::string& date, const std::string& upn) const;
 
   // loga400_absences.cpp
