@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "export/exporters.h"
@@ -170,6 +171,7 @@ TEST_F(Loga400Test, SpanEndingWithThePeriodIsCarriedAndTheCarriedOneEnds) {
        {"Zk4Pnr", "1003"},
        {"Zk4Von", "2024.12.01"},
        {"Zk4Bis", "2024.12.01"}});
+  zk4({{"Zk4Abr", 7}, {"Zk4Stz", "ZR*E"}, {"Zk4Upn", "9999"}});  // left by an earlier run
   zk4({{"Zk4Abr", 5},
        {"Zk4Stz", "ZR*E"},
        {"Zk4Bdt", "2024.11.10"},
@@ -309,6 +311,21 @@ TEST_F(Loga400Test, EndInTheFollowingMonthKeepsACodeThatStartsThere) {
   run();
   EXPECT_EQ(calendar(),
             (Lines{"47|1001|202411|28=234", "47|1001|202412|1=777", "47|1001|202412|4=0"}));
+}
+
+// "LOGA" exactly, "LOGA4" and every type beginning with "IBM" are handed
+// over to LOGA400; LOGA1 to no exporter.
+TEST_F(Loga400Test, InterfaceTypesOfTheHandOver) {
+  record({{"Zk1Stz", "B6"}, {"Zk1Std", 60}});
+  const Exporter dispatch = [](RunContext& c) { dispatchExport(c, standardDispatchTable()); };
+  for (const auto& [type, rows] : {std::pair{"LOGA", "1"}, std::pair{"LOGA4", "1"},
+                                   std::pair{"IBMXY", "1"}, std::pair{"LOGA1", "0"}}) {
+    SCOPED_TRACE(type);
+    inst.db().exec("delete from Hor333B06");
+    inst.db().exec("update Hor171Lug set LugLgp=:b0", {type});
+    ASSERT_EQ(handOver(dispatch), 0);
+    EXPECT_EQ(inst.scalar("select count(*) from Hor333B06"), rows);
+  }
 }
 
 TEST_F(Loga400Test, StartAndEndLinesAndAFirstPeriodWithoutPredecessor) {
