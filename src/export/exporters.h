@@ -6,6 +6,7 @@
 #include "export/dispatch.h"
 #include "export/lodas/lodas.h"
 #include "export/loga2001/loga2001.h"
+#include "export/loga400/loga400.h"
 #include "export/paisy/paisy.h"
 #include "export/paisy_br/paisy_br.h"
 #include "export/sap/sap.h"
@@ -17,7 +18,7 @@ inline const Exporter lodas = exportLodas;
 inline const Exporter paisy = exportPaisy;
 inline const Exporter paisyBr = exportPaisyBr;
 inline const Exporter loga2001 = exportLoga2001;
-inline const Exporter loga400;
+inline const Exporter loga400 = exportLoga400;
 inline const Exporter topas;
 inline const Exporter sap = exportSap;
 inline const Exporter sage;

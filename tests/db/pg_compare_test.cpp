@@ -415,6 +415,89 @@ void addSapGroup(Installation& inst) {
     inst.insert("Hor310Bsv", {{"BsvPnr", pnr}, {"BsvAkr", "S"}, {"BsvGvo", "2020.01.01"}});
 }
 
+// Group L4 on a LOGA interface (payroll month one on, booking date the
+// period's last day) whose January was handed over with 60 minutes of
+// overtime and a sick span to the month's end: February's run ends the
+// carried span, recalculates January into the journal, and carries its own
+// span that runs to February's end.
+void addLoga400Group(Installation& inst) {
+  inst.insert("O1001AbrKreis", {{"AkrNum", "L4"}, {"AkrLug", "L4"}, {"AkrRrm", 1}, {"AkrAdt", 0}});
+  inst.insert(
+      "Hor171Lug",
+      {{"LugLug", "L4"}, {"LugLgp", "LOGA"}, {"LugMon", 1}, {"LugDtm", 2}, {"LugFir", "12"}});
+  for (const char* kind : {"ZR", "B6", "B1"})
+    inst.insert("Hor170Lg1", {{"Lg1Num", "LOGA"}, {"Lg1Stz", kind}, {"Lg1Stt", 1}, {"Lg1Zes", 1}});
+  inst.insert("Hor310Bsv", {{"BsvPnr", "3001"}, {"BsvAkr", "L4"}, {"BsvGvo", "2020.01.01"}});
+  for (const auto& [nr, von, bis] :
+       {std::tuple{1, "2024.01.01", "2024.01.31"}, std::tuple{2, "2024.02.01", "2024.02.29"}})
+    inst.insert(
+        "Hor330Abr",
+        {{"AbrAkr", "L4"}, {"AbrNum", nr}, {"AbrVon", von}, {"AbrBis", bis}, {"AbrSts", 0}});
+  struct Line {
+    const char *stz, *zkt, *lna;
+    int sts, ztr;
+  };
+  for (const Line& l : {Line{"ZR", "KRANK", "4000", 0, 1}, Line{"B6", "UEB", "310", 0, 0},
+                        Line{"B1", "NORM", "100", 1, 0}})
+    inst.insert("Hor171Lu1", {{"Lu1Num", "L4"},
+                              {"Lu1Stz", l.stz},
+                              {"Lu1Ztk", l.zkt},
+                              {"Lu1Lna", l.lna},
+                              {"Lu1Gvo", "2020.01.01"},
+                              {"Lu1Rre", 1},
+                              {"Lu1Sts", l.sts},
+                              {"Lu1Ztr", l.ztr},
+                              {"Lu1Kst", 1},
+                              {"Lu1Mog", 1.5}});
+  auto booking = [&](const char* day, const char* zkt, int minutes, int ztr) {
+    inst.insert("Hor331Zkb", {{"ZkbPnr", "3001"},
+                              {"ZkbZtr", ztr},
+                              {"ZkbDtm", day},
+                              {"ZkbZkt", zkt},
+                              {"ZkbStd", minutes},
+                              {"ZkbTge", 0},
+                              {"ZkbStg", 0}});
+  };
+  for (const char* day : {"2024.01.29", "2024.01.30", "2024.01.31", "2024.02.12", "2024.02.13",
+                          "2024.02.28", "2024.02.29"}) {
+    booking(day, "KRANK", 480, 1);
+    booking(day, "KRANK", 480, 3);
+  }
+  booking("2024.01.31", "UEB", 120, 3);
+  booking("2024.02.29", "UEB", 90, 3);
+  booking("2024.02.29", "NORM", 9000, 3);
+  for (const auto& [stz, bdt, zkt, lna, minutes, von] :
+       {std::tuple{"B6", "2024.01.31", "UEB", "310", 60, "2024.01.01"},
+        std::tuple{"ZR", "2024.01.29", "KRANK", "4000", 1440, "2024.01.29"}})
+    inst.insert("Hor331Zk1", {{"Zk1Abr", 1},
+                              {"Zk1Lfn", 0},
+                              {"Zk1Stz", stz},
+                              {"Zk1Bdt", bdt},
+                              {"Zk1Pnr", "3001"},
+                              {"Zk1Zkt", zkt},
+                              {"Zk1Lna", lna},
+                              {"Zk1Lgr", "     "},
+                              {"Zk1Std", minutes},
+                              {"Zk1Tge", 0},
+                              {"Zk1Von", von},
+                              {"Zk1Bis", "2024.01.31"},
+                              {"Zk1Sts", 0},
+                              {"Zk1Rre", 1},
+                              {"Zk1Sta", 2},
+                              {"Zk1Upn", "3001"}});
+  inst.insert("Hor331Zk4", {{"Zk4Key", "05.02.2024 10:00:00"},
+                            {"Zk4Abr", 1},
+                            {"Zk4Lfn", 0},
+                            {"Zk4Stz", "ZR*E"},
+                            {"Zk4Bdt", "2024.02.29"},
+                            {"Zk4Pnr", "3001"},
+                            {"Zk4Zkt", "*ANW*"},
+                            {"Zk4Lna", "0"},
+                            {"Zk4Von", "2024.02.01"},
+                            {"Zk4Bis", "2024.02.01"},
+                            {"Zk4Upn", "3001"}});
+}
+
 const std::vector<Scenario>& scenarios() {
   static const std::vector<Scenario> all = {
       {"LogaFinalRunRecalculatesAndCopies",
@@ -454,6 +537,7 @@ const std::vector<Scenario>& scenarios() {
        addSapGroup,
        {{"S", "2", "0"}},
        "Lohn und Gehalt/Export/TEST/SAP2010.txt"},
+      {"Loga400CarriesSpansAndHandsTheJournalOver", addLoga400Group, {{"L4", "2", "0"}}},
   };
   return all;
 }
