@@ -4,6 +4,7 @@
 // the run ends without a transfer file.
 #include "export/datev/datev.h"
 #include "export/dispatch.h"
+#include "export/emis/emis.h"
 #include "export/lodas/lodas.h"
 #include "export/loga2001/loga2001.h"
 #include "export/paisy/paisy.h"
@@ -25,7 +26,7 @@ inline const Exporter perman;
 inline const Exporter raet;
 inline const Exporter asring;
 inline const Exporter xxlExact;
-inline const Exporter emis;
+inline const Exporter emis = exportEmis;
 inline const Exporter schleupen;
 inline const Exporter sbs;
 inline const Exporter baumann;
