@@ -9,6 +9,7 @@
 #include "export/loga2001/loga2001.h"
 #include "export/paisy/paisy.h"
 #include "export/paisy_br/paisy_br.h"
+#include "export/sbs/sbs.h"
 #include "export/schleupen/schleupen.h"
 
 namespace lug::exporters {
@@ -29,7 +30,7 @@ inline const Exporter asring;
 inline const Exporter xxlExact;
 inline const Exporter emis = exportEmis;
 inline const Exporter schleupen = exportSchleupen;
-inline const Exporter sbs;
+inline const Exporter sbs = exportSbs;
 inline const Exporter baumann;
 inline const Exporter god;
 
