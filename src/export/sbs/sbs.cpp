@@ -133,7 +133,10 @@ std::string fileName(const RunContext& ctx, const std::string& company) {
   return "BEWA-" + padLeft(firm, 3, '0') + ".DAT";
 }
 
-// Hours beyond the field are written as 0 and reported.
+// The hours are rounded to the hundredths the file shows before the sign is
+// taken, so that a sum that cancels out (1 + 5 - 6 minutes summed in double
+// precision) is no negative zero. Hours beyond the field are written as 0
+// and reported.
 void writeFile(Handover& h, const std::string& name) {
   if (!isPlainFileName(name)) {
     h.ctx.log(kNoFileName, name.c_str());
@@ -143,6 +146,7 @@ void writeFile(Handover& h, const std::string& name) {
   TransferFile& file = h.file(name, kOpenFailure);
   Hours row;
   h.writeRows(kStagedRows, {}, row, [&] {
+    row.hours = roundedTo(row.hours, 2) + 0.0;  // + 0.0: -0.0 becomes 0.0
     if (std::fabs(row.hours) > kLargestHours) {
       h.ctx.log(kHoursTooLarge, row.pnr.c_str());
       row.hours = 0;

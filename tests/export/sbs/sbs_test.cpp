@@ -29,6 +29,9 @@ TEST_F(SbsTest, HoursPerDayWageTypeAndCostCentreInFixedWidthLines) {
   record({{"Zk1Std", 100}, {"Zk1Lna", "12"}, {"Zk1Kst", "K123456789012345"}});
   record({{"Zk1Pnr", "1002"}, {"Zk1Upn", "52"}, {"Zk1Bdt", "2024.12.31"}, {"Zk1Std", 480}});
   record({{"Zk1Upn", "1003"}, {"Zk1Lfn", 2}, {"Zk1Std", 60}});  // another run of the period
+  // Minutes that cancel out: no sign, whatever the order of the additions.
+  for (const auto& [pnr, minutes] : {std::pair{"11", 1}, std::pair{"12", 5}, std::pair{"13", -6}})
+    record({{"Zk1Pnr", pnr}, {"Zk1Upn", "53"}, {"Zk1Std", minutes}});
   ASSERT_EQ(handOver(sbs), 0) << logText();
   expectGolden(file(), "export/sbs/golden/BWA12345.DAT");
   EXPECT_EQ(logText(),
