@@ -96,8 +96,8 @@ void setSums(Entry& e, const Sums& s) {
 // 59 are all different, so rounding them up on the way back gives exactly
 // the minutes they were written from.
 Sums storedSums(const Entry& e) {
-  const int64_t digits = leadingNumber(e.hours), hundredths = leadingNumber(e.days);
-  const int64_t minutes = digits / 100 * 60 + (digits % 100 * 6 + 9) / 10;
+  const int64_t hoursField = leadingNumber(e.hours), hundredths = leadingNumber(e.days);
+  const int64_t minutes = hoursField / 100 * 60 + (hoursField % 100 * 6 + 9) / 10;
   return {.minutes = e.vzs == "-" ? -minutes : minutes,
           .tenths = e.vzt == "-" ? -(hundredths / 10) : hundredths / 10};
 }
