@@ -4,12 +4,15 @@
 // the run ends without a transfer file.
 #include "export/datev/datev.h"
 #include "export/dispatch.h"
+#include "export/emis/emis.h"
 #include "export/lodas/lodas.h"
 #include "export/loga2001/loga2001.h"
 #include "export/loga400/loga400.h"
 #include "export/paisy/paisy.h"
 #include "export/paisy_br/paisy_br.h"
 #include "export/sap/sap.h"
+#include "export/sbs/sbs.h"
+#include "export/schleupen/schleupen.h"
 
 namespace lug::exporters {
 
@@ -27,9 +30,9 @@ inline const Exporter perman;
 inline const Exporter raet;
 inline const Exporter asring;
 inline const Exporter xxlExact;
-inline const Exporter emis;
-inline const Exporter schleupen;
-inline const Exporter sbs;
+inline const Exporter emis = exportEmis;
+inline const Exporter schleupen = exportSchleupen;
+inline const Exporter sbs = exportSbs;
 inline const Exporter baumann;
 inline const Exporter god;
 

@@ -498,6 +498,70 @@ void addLoga400Group(Installation& inst) {
                             {"Zk4Upn", "3001"}});
 }
 
+// Three groups on the interface types EMIS2 (E), SCHLP (S, paid monthly) and
+// SBS (B, company 7) with January 2024: month values of two accounts that go
+// to one wage type (so that staging rows are added to), leave days, negative
+// minutes and a payroll personnel number too long for the SBS file.
+void addEmisSchleupenSbsGroups(Installation& inst) {
+  for (const auto& [akr, lug, type] :
+       {std::tuple{"E", "LE", "EMIS2"}, std::tuple{"S", "LS", "SCHLP"},
+        std::tuple{"B", "LB", "SBS"}}) {
+    inst.insert("O1001AbrKreis", {{"AkrNum", akr},
+                                  {"AkrLug", lug},
+                                  {"AkrSsl", 1},
+                                  {"AkrAzr", akr[0] == 'S' ? 31 : 0},
+                                  {"AkrRrm", 0},
+                                  {"AkrAdt", 0}});
+    inst.insert("Hor171Lug", {{"LugLug", lug}, {"LugLgp", type}, {"LugFir", "7"}});
+    inst.insert("Hor170Lg1", {{"Lg1Num", type}, {"Lg1Stz", "LA"}});
+    inst.insert("Hor330Abr", {{"AbrAkr", akr},
+                              {"AbrNum", 1},
+                              {"AbrVon", "2024.01.01"},
+                              {"AbrBis", "2024.01.31"},
+                              {"AbrSts", 0}});
+    for (const auto& [account, wageType] :
+         {std::pair{"NORM", "100"}, std::pair{"UEB", "100"}, std::pair{"URL", "0300"}})
+      inst.insert("Hor171Lu1", {{"Lu1Num", lug},
+                                {"Lu1Stz", "LA"},
+                                {"Lu1Ztk", account},
+                                {"Lu1Lna", wageType},
+                                {"Lu1Gvo", "2020.01.01"},
+                                {"Lu1Rre", 1},
+                                {"Lu1Kst", 1},
+                                {"Lu1Ktr", 1},
+                                {"Lu1Mog", 0.0},
+                                {"Lu1Fkt", 0}});
+  }
+  struct Booking {
+    const char* pnr;
+    const char* akr;
+    const char* payrollPnr;
+    const char* zkt;
+    int minutes, tenths;
+  };
+  for (const Booking& b :
+       {Booking{"1001", "E", "", "NORM", 9600, 0}, Booking{"1001", "E", "", "UEB", 95, 0},
+        Booking{"1002", "E", "", "URL", 480, 10}, Booking{"2001", "S", "", "NORM", 9015, 0},
+        Booking{"2001", "S", "", "UEB", 59, 0}, Booking{"2002", "S", "", "URL", 960, 20},
+        Booking{"3001", "B", "3001234", "NORM", 600, 0}, Booking{"3002", "B", "", "NORM", 75, 0},
+        Booking{"3002", "B", "", "UEB", -100, 0}, Booking{"3003", "B", "", "URL", 480, 10}}) {
+    inst.insert("Hor310Bsv", {{"BsvPnr", b.pnr},
+                              {"BsvAkr", b.akr},
+                              {"BsvGvo", "2020.01.01"},
+                              {"BsvLug", b.payrollPnr[0] ? test::Cell(b.payrollPnr) : nullptr}});
+    inst.insert("Hor331Zkb", {{"ZkbPnr", b.pnr},
+                              {"ZkbZtr", 3},
+                              {"ZkbDtm", "2024.01.31"},
+                              {"ZkbKst", "4711"},
+                              {"ZkbZkt", b.zkt},
+                              {"ZkbStd", b.minutes},
+                              {"ZkbTge", b.tenths},
+                              {"ZkbStg", 0},
+                              {"ZkbSta", 0},
+                              {"ZkbDat", "2024.01.31"}});
+  }
+}
+
 const std::vector<Scenario>& scenarios() {
   static const std::vector<Scenario> all = {
       {"LogaFinalRunRecalculatesAndCopies",
@@ -538,6 +602,10 @@ const std::vector<Scenario>& scenarios() {
        {{"S", "2", "0"}},
        "Lohn und Gehalt/Export/TEST/SAP2010.txt"},
       {"Loga400CarriesSpansAndHandsTheJournalOver", addLoga400Group, {{"L4", "2", "0"}}},
+      {"EmisSchleupenSbsFillTheirTablesAndFiles",
+       addEmisSchleupenSbsGroups,
+       {{"E", "1", "0"}, {"S", "1", "0"}, {"B", "1", "0"}},
+       "Lohn und Gehalt/Export/TEST/BEWA-007.DAT"},
   };
   return all;
 }
