@@ -8,6 +8,7 @@
 #include "export/loga2001/loga2001.h"
 #include "export/paisy/paisy.h"
 #include "export/paisy_br/paisy_br.h"
+#include "export/perman/perman.h"
 #include "export/proal/proal.h"
 #include "export/sage/sage.h"
 
@@ -23,7 +24,7 @@ inline const Exporter topas;
 inline const Exporter sap;
 inline const Exporter sage = exportSage;
 inline const Exporter proal = exportProal;
-inline const Exporter perman;
+inline const Exporter perman = exportPerman;
 inline const Exporter raet;
 inline const Exporter asring;
 inline const Exporter xxlExact;
