@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
+#include <fstream>
 #include <string>
 
 #include "export/exporters.h"
@@ -58,6 +60,18 @@ TEST_F(ProalTest, OneLinePerEmployeeDayWageTypeAndCostCentre) {
   EXPECT_EQ(logText(),
             "\nProAL-Lohnprogramm Akr: G1, Abrnr: 7 gestartet\n"
             "ProAL-Lohnprogramm beendet\n");
+}
+
+// The file of an earlier version's transfer directory goes; the file of the
+// last run is replaced.
+TEST_F(ProalTest, FormerFileIsRemovedAndTheLastFileReplaced) {
+  const std::filesystem::path former = inst.root() / "Transfer" / "Lohn- und Gehaltsübergabe";
+  std::filesystem::create_directories(former);
+  std::filesystem::create_directories(inst.exportDir());
+  std::ofstream(former / "ProAL.txt") << "old\r\n";
+  std::ofstream(inst.exportDir() / "ProAL.txt") << "last run\r\n";
+  EXPECT_EQ(proalFile(), "");
+  EXPECT_FALSE(std::filesystem::exists(former / "ProAL.txt"));
 }
 
 TEST_F(ProalTest, NullQuantitiesAreWrittenAsZeros) {

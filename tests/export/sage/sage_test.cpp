@@ -2,15 +2,39 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <string>
 
+#include "export/dispatch.h"
 #include "export/exporters.h"
+#include "export/perman/perman.h"
+#include "export/proal/proal.h"
 #include "support/exporter_fixture.h"
 
 namespace lug::exporters {
 namespace {
 
 using test::Row;
+
+using Entry = void (*)(RunContext&);
+
+// The exporter the dispatch calls for an interface type; nullptr for none.
+Entry dispatched(std::string_view type) {
+  for (const DispatchEntry& entry : standardDispatchTable()) {
+    if (!matches(entry, type)) continue;
+    const Entry* target = entry.exporter.target<Entry>();
+    return target ? *target : nullptr;
+  }
+  return nullptr;
+}
+
+TEST(SageProalPermanDispatch, TypesCallTheirExporters) {
+  EXPECT_EQ(dispatched("sage"), &exportSage);
+  EXPECT_EQ(dispatched("SAGE"), nullptr);
+  EXPECT_EQ(dispatched("ProAL"), &exportProal);
+  EXPECT_EQ(dispatched("PRMAN"), &exportPerman);
+  EXPECT_EQ(dispatched("PRMAN2"), &exportPerman);
+}
 
 // The file of period 7, which starts on 2024.12.01.
 constexpr char kFile[] = "02041012";
@@ -179,6 +203,17 @@ TEST_F(SageTest, WithClearingASecondRunGivesTheSameFile) {
   record({{"Zk1Std", 90}});
   EXPECT_EQ(sageFile(), "12001001100001:50000.00041000000000000\r\n");
   EXPECT_EQ(sageFile(), "12001001100001:50000.00041000000000000\r\n");
+}
+
+// A file that cannot be created ends the hand-over with exit status 1 and
+// without the end line.
+TEST_F(SageTest, FileThatCannotBeOpenedEndsTheRun) {
+  record({{"Zk1Std", 60}});
+  std::filesystem::create_directories(inst.exportDir() / (std::string(".") + kFile + ".tmp"));
+  EXPECT_EQ(handOver(sage), 1);
+  EXPECT_FALSE(exists(kFile));
+  EXPECT_TRUE(logHas("sage-Exportdatei kann nicht geoeffnet werden !")) << logText();
+  EXPECT_EQ(logText().find("beendet"), std::string::npos) << logText();
 }
 
 TEST_F(SageTest, EmptyPeriodGivesAnEmptyFile) {
