@@ -13,6 +13,9 @@
 #include "export/sap/sap.h"
 #include "export/sbs/sbs.h"
 #include "export/schleupen/schleupen.h"
+#include "export/perman/perman.h"
+#include "export/proal/proal.h"
+#include "export/sage/sage.h"
 
 namespace lug::exporters {
 
@@ -27,6 +30,10 @@ inline const Exporter sap = exportSap;
 inline const Exporter sage;
 inline const Exporter proal;
 inline const Exporter perman;
+inline const Exporter sap;
+inline const Exporter sage = exportSage;
+inline const Exporter proal = exportProal;
+inline const Exporter perman = exportPerman;
 inline const Exporter raet;
 inline const Exporter asring;
 inline const Exporter xxlExact;

@@ -382,6 +382,29 @@ void addSapGroup(Installation& inst) {
   };
   for (const Line& l : {Line{"NORM", "1000", 0.0, nullptr}, Line{"UEB", "1100", 1.25, "0"},
                         Line{"KRANK", "0200", 0.0, "K"}})
+// A group S of the given interface type (company 4711) with February 2024
+// and staging kept between runs (AkrSsl 0): employees with several wage
+// types and cost centres, a non-ASCII cost centre, minutes that give
+// fractions of hours and a negative month value, so that sums, their order
+// within an employee and the files' number formats meet on both engines.
+void addHandOverGroup(Installation& inst, const char* type) {
+  inst.insert("O1001AbrKreis",
+              {{"AkrNum", "S"}, {"AkrLug", "LS"}, {"AkrSsl", 0}, {"AkrRrm", 0}, {"AkrAdt", 0}});
+  inst.insert("Hor171Lug", {{"LugLug", "LS"}, {"LugLgp", type}, {"LugFir", "4711"}});
+  inst.insert("Hor170Lg1", {{"Lg1Num", type}, {"Lg1Stz", "LA"}});
+  inst.insert("Hor330Abr", {{"AbrAkr", "S"},
+                            {"AbrNum", 2},
+                            {"AbrVon", "2024.02.01"},
+                            {"AbrBis", "2024.02.29"},
+                            {"AbrSts", 0}});
+  struct Line {
+    const char* account;
+    const char* wageType;
+    int costs;
+    double factor;
+  };
+  for (const Line& l :
+       {Line{"NORM", "100", 1, 0.0}, Line{"URL", "300", 0, 0.0}, Line{"UEB", "120", 1, 1.5}})
     inst.insert("Hor171Lu1", {{"Lu1Num", "LS"},
                               {"Lu1Stz", "LA"},
                               {"Lu1Ztk", l.account},
@@ -405,6 +428,29 @@ void addSapGroup(Installation& inst) {
                               {"ZkbZtr", 3},
                               {"ZkbDtm", b.day},
                               {"ZkbZkt", b.zkt},
+                              {"Lu1Kst", l.costs},
+                              {"Lu1Ktr", l.costs},
+                              {"Lu1Mog", l.factor},
+                              {"Lu1Fkt", 0},
+                              {"Lu1Bau", 0}});
+  struct Booking {
+    const char* pnr;
+    const char* account;
+    const char* kst;
+    const char* ktr;
+    int minutes;
+  };
+  for (const Booking& b :
+       {Booking{"1003", "NORM", "", "", 7200}, Booking{"1001", "UEB", "4100", "", -75},
+        Booking{"1001", "NORM", "K\xC3\xBC", "T1", 9600}, Booking{"1002", "NORM", "4200", "", 450},
+        Booking{"1001", "URL", "4100", "T2", 100}}) {
+    inst.insert("Hor310Bsv", {{"BsvPnr", b.pnr}, {"BsvAkr", "S"}, {"BsvGvo", "2020.01.01"}});
+    inst.insert("Hor331Zkb", {{"ZkbPnr", b.pnr},
+                              {"ZkbZtr", 3},
+                              {"ZkbDtm", "2024.02.29"},
+                              {"ZkbKst", b.kst[0] ? test::Cell(b.kst) : test::Cell(nullptr)},
+                              {"ZkbKtr", b.ktr[0] ? test::Cell(b.ktr) : test::Cell(nullptr)},
+                              {"ZkbZkt", b.account},
                               {"ZkbStd", b.minutes},
                               {"ZkbTge", 0},
                               {"ZkbStg", 0},
@@ -559,6 +605,7 @@ void addEmisSchleupenSbsGroups(Installation& inst) {
                               {"ZkbStg", 0},
                               {"ZkbSta", 0},
                               {"ZkbDat", "2024.01.31"}});
+                              {"ZkbDat", "2024.02.29"}});
   }
 }
 
@@ -606,6 +653,18 @@ const std::vector<Scenario>& scenarios() {
        addEmisSchleupenSbsGroups,
        {{"E", "1", "0"}, {"S", "1", "0"}, {"B", "1", "0"}},
        "Lohn und Gehalt/Export/TEST/BEWA-007.DAT"},
+      {"SageRunsAddToTheStagedSums",
+       [](Installation& inst) { addHandOverGroup(inst, "sage"); },
+       {{"S", "2", "0"}, {"S", "2", "0"}},
+       "Lohn und Gehalt/Export/TEST/02041002"},
+      {"ProalRunsAddToTheStagedHours",
+       [](Installation& inst) { addHandOverGroup(inst, "ProAL"); },
+       {{"S", "2", "0"}, {"S", "2", "0"}},
+       "Lohn und Gehalt/Export/TEST/ProAL.txt"},
+      {"PermanRunsAddToTheStagedValues",
+       [](Installation& inst) { addHandOverGroup(inst, "PRMAN"); },
+       {{"S", "2", "0"}, {"S", "2", "0"}},
+       "Lohn und Gehalt/Export/TEST/M0060763.001"},
   };
   return all;
 }
