@@ -2,6 +2,7 @@
 // The entries of the payroll exporters, one line each. An exporter not yet
 // part of the program is an empty entry: its interface type selects it, and
 // the run ends without a transfer file.
+#include "export/baumann/baumann.h"
 #include "export/datev/datev.h"
 #include "export/dispatch.h"
 #include "export/lodas/lodas.h"
@@ -28,7 +29,7 @@ inline const Exporter xxlExact;
 inline const Exporter emis;
 inline const Exporter schleupen;
 inline const Exporter sbs;
-inline const Exporter baumann;
+inline const Exporter baumann = exportBaumann;
 inline const Exporter god;
 
 }  // namespace lug::exporters
