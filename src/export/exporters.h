@@ -5,6 +5,7 @@
 #include "export/baumann/baumann.h"
 #include "export/datev/datev.h"
 #include "export/dispatch.h"
+#include "export/god/god.h"
 #include "export/lodas/lodas.h"
 #include "export/loga2001/loga2001.h"
 #include "export/paisy/paisy.h"
@@ -30,6 +31,6 @@ inline const Exporter emis;
 inline const Exporter schleupen;
 inline const Exporter sbs;
 inline const Exporter baumann = exportBaumann;
-inline const Exporter god;
+inline const Exporter god = exportGod;
 
 }  // namespace lug::exporters

@@ -8,6 +8,7 @@
 #include <utility>
 
 #include "db/schema.h"
+#include "export/god/baumann_god_groups.h"
 #include "pg_engines.h"
 
 namespace lug::test {
@@ -395,6 +396,10 @@ const std::vector<Scenario>& scenarios() {
        [](Installation& inst) { addPaisyGroup(inst, "PSYBR"); },
        {{"P1", "7", "0"}, {"P1", "7", "1"}},
        "Lohn und Gehalt/Export/TEST/PaisyP1b.txt"},
+      {"BaumannAndGodHandOver",
+       addBaumannAndGodGroups,
+       {{"B", "1", "0"}, {"G", "12", "0"}},
+       "Lohn und Gehalt/Export/TEST/PVZERZDP.DAT"},
   };
   return all;
 }

@@ -52,7 +52,7 @@ constexpr char kMarker[] = "0";  // BmnKnz
 // the first record's stay.
 struct Hours {
   std::string stz{}, fir{}, fl1{}, pnr{}, kst{}, dat{}, abm{}, lna{};
-  double std = 0;
+  double hours = 0;  // BmnStd
   std::string knz{};
   double zf1 = 0, zf2 = 0;
   std::string fl2{}, anf{}, psn{};
@@ -60,13 +60,13 @@ struct Hours {
 };
 
 const db::Columns<Hours> kAllColumns{
-    &Hours::stz, &Hours::fir, &Hours::fl1, &Hours::pnr, &Hours::kst, &Hours::dat,
-    &Hours::abm, &Hours::lna, &Hours::std, &Hours::knz, &Hours::zf1, &Hours::zf2,
-    &Hours::fl2, &Hours::anf, &Hours::psn, &Hours::fkt, &Hours::zus};
+    &Hours::stz, &Hours::fir, &Hours::fl1,   &Hours::pnr, &Hours::kst, &Hours::dat,
+    &Hours::abm, &Hours::lna, &Hours::hours, &Hours::knz, &Hours::zf1, &Hours::zf2,
+    &Hours::fl2, &Hours::anf, &Hours::psn,   &Hours::fkt, &Hours::zus};
 const Staging<Hours> kStaging{
     .statements = {.insert = kInsertHours, .add = kAddHours},
     .insertColumns = kAllColumns,
-    .addColumns = {&Hours::std, &Hours::stz, &Hours::pnr, &Hours::abm, &Hours::lna}};
+    .addColumns = {&Hours::hours, &Hours::stz, &Hours::pnr, &Hours::abm, &Hours::lna}};
 const Query<Hours> kStaged{.sql = kStagedHours, .columns = kAllColumns};
 const Query<PeriodRecord> kRecords{
     .sql = kPeriodRecords,
@@ -87,7 +87,7 @@ constexpr FieldWidth kFive{.width = 5, .align = Align::Right, .overflow = Overfl
 const FixedLayout<Hours> kLine{
     {text(&Hours::stz), {2}},      {text(&Hours::fir), {5}},       {text(&Hours::fl1), {3}},
     {text(&Hours::pnr), {4}},      {text(&Hours::kst), {6}},       {text(&Hours::dat), {2}},
-    {text(&Hours::abm), {2}},      {text(&Hours::lna), {3}},       {decimal(&Hours::std), kEight},
+    {text(&Hours::abm), {2}},      {text(&Hours::lna), {3}},       {decimal(&Hours::hours), kEight},
     {text(&Hours::knz), {1}},      {decimal(&Hours::zf1), kEight}, {decimal(&Hours::zf2), kEight},
     {text(&Hours::fl2), {2}},      {text(&Hours::anf), {11}},      {text(&Hours::psn), {5}},
     {decimal(&Hours::fkt), kFive}, {decimal(&Hours::zus), kFive}};
@@ -111,7 +111,7 @@ void stageRecord(Handover& h, const PeriodRecord& r, const Hours& head) {
   });
   if (!fits) return;
   Hours row = head;
-  row.pnr = r.upn, row.kst = r.kst, row.lna = r.lna, row.std = baumannHours(r.minutes);
+  row.pnr = r.upn, row.kst = r.kst, row.lna = r.lna, row.hours = baumannHours(r.minutes);
   h.stage(kStaging, row, [&](db::WriteStep, int st) { ctx.log(kStagingFailed, st); });
 }
 
