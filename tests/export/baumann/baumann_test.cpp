@@ -49,13 +49,15 @@ TEST(BaumannHours, WholeHoursAndCutHundredths) {
 }
 
 // A record that fails a check is logged and left out; the employees after
-// it are handed over (the count line counts every record read).
+// it are handed over (the count line counts every record read). Hours too
+// wide for their field are logged instead of shifting the line.
 TEST_F(BaumannTest, RecordFailingACheckIsSkippedAndTheOthersHandedOver) {
   record({{"Zk1Pnr", "1000"}, {"Zk1Upn", "1000"}, {"Zk1Std", 60}});
   record({{"Zk1Pnr", "10005"}, {"Zk1Upn", "10005"}, {"Zk1Std", 60}});
   record({{"Zk1Pnr", "1001"}, {"Zk1Upn", "1001"}, {"Zk1Std", 60}, {"Zk1Kst", "1234567"}});
   record({{"Zk1Pnr", "1002"}, {"Zk1Upn", "1002"}, {"Zk1Std", 60}, {"Zk1Lna", "1000"}});
   record({{"Zk1Pnr", "1003"}, {"Zk1Upn", "1003"}, {"Zk1Std", 120}, {"Zk1Kst", "123456"}});
+  record({{"Zk1Pnr", "1004"}, {"Zk1Upn", "1004"}, {"Zk1Std", 6000000}});  // 100,000 hours
   ASSERT_EQ(run(), 0) << logText();
   const std::string bmn = file();
   ASSERT_EQ(bmn.size(), 2 * 82u) << bmn;
@@ -64,7 +66,8 @@ TEST_F(BaumannTest, RecordFailingACheckIsSkippedAndTheOthersHandedOver) {
   EXPECT_NE(logText().find("PersNr. zu lang : 10005\n"
                            "Kostenstelle zu lang : 1234567\n"
                            "Lohnart zu lang : 1000\n"
-                           "5 Datensätze aus Hor333Zk1 übergeben.\n"),
+                           "PersNr. 1004: Stundenwert zu groß f.Übergabe (Lohnart 100)\n"
+                           "6 Datensätze aus Hor333Zk1 übergeben.\n"),
             std::string::npos)
       << logText();
 }

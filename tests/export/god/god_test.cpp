@@ -68,16 +68,17 @@ TEST_F(GodTest, AbsencesAndHoursAfterTheHeaderLines) {
 }
 
 // A record that fails a check is logged and left out; the records after it
-// are handed over.
+// are handed over. Hours too wide for their field are logged, not written.
 TEST_F(GodTest, RecordFailingACheckIsSkippedAndTheOthersHandedOver) {
   hours({{"Zk1Pnr", "1000"}, {"Zk1Lna", "10000"}, {"Zk1Std", 60}});
   hours({{"Zk1Pnr", "1001"}, {"Zk1Kst", "1234567"}, {"Zk1Std", 60}});
   hours({{"Zk1Pnr", "1002"}, {"Zk1Upn", "1002"}, {"Zk1Std", 60}, {"Zk1Kst", "123456"}});
   absence({{"Zk1Pnr", "1003"}, {"Zk1Upn", "1003"}, {"Zk1Lna", "30000"}});
   absence({{"Zk1Pnr", "1004"}, {"Zk1Upn", "1004"}});
+  hours({{"Zk1Pnr", "1005"}, {"Zk1Upn", "1005"}, {"Zk1Std", 6000000}});  // 100,000 hours
   ASSERT_EQ(run(), 0) << logText();
   const std::string god = file();
-  EXPECT_EQ(god.substr(0, 83), headerLines(2));
+  EXPECT_EQ(god.substr(0, 83), headerLines(3));
   EXPECT_EQ(god.substr(83),
             "970"
             "1"
@@ -106,7 +107,11 @@ TEST_F(GodTest, RecordFailingACheckIsSkippedAndTheOthersHandedOver) {
                            "Kostenstelle zu lang : 1234567\n"),
             std::string::npos)
       << logText();
-  EXPECT_NE(logText().find("Lohnart zu lang : 30000\n5 Datensätze"), std::string::npos);
+  EXPECT_NE(logText().find("Lohnart zu lang : 30000\nFehler beim Lesen Hor171Lu1: 1403\n"
+                           "PersNr. 1005: Stundenwert zu groß f.Übergabe (Lohnart 100)\n"
+                           "6 Datensätze"),
+            std::string::npos)
+      << logText();
 }
 
 // GOD has no cancellation of an absence: a cancelled absence (negative
