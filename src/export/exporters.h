@@ -2,9 +2,11 @@
 // The entries of the payroll exporters, one line each. An exporter not yet
 // part of the program is an empty entry: its interface type selects it, and
 // the run ends without a transfer file.
+#include "export/baumann/baumann.h"
 #include "export/datev/datev.h"
 #include "export/dispatch.h"
 #include "export/emis/emis.h"
+#include "export/god/god.h"
 #include "export/lodas/lodas.h"
 #include "export/loga2001/loga2001.h"
 #include "export/loga400/loga400.h"
@@ -42,5 +44,10 @@ inline const Exporter schleupen = exportSchleupen;
 inline const Exporter sbs = exportSbs;
 inline const Exporter baumann;
 inline const Exporter god;
+inline const Exporter emis;
+inline const Exporter schleupen;
+inline const Exporter sbs;
+inline const Exporter baumann = exportBaumann;
+inline const Exporter god = exportGod;
 
 }  // namespace lug::exporters

@@ -4,6 +4,9 @@
 // right-aligned in a field that is never cut, and whether a text built from
 // database values can serve as a file name in the export directory.
 #include <cstdint>
+// Texts of fixed-width fields cut to a number of characters of the payroll
+// file's single-byte text (never inside a character of the program's UTF-8).
+#include <cstddef>
 #include <string>
 #include <string_view>
 
@@ -27,5 +30,8 @@ std::string padLeft(std::string_view text, size_t width, char fill);
 // (both kinds: the files go to Windows shares too), of characters Windows
 // refuses in file names and of control characters.
 bool isPlainFileName(std::string_view name);
+
+// The first `count` characters of a text; a shorter text stays as it is.
+std::string firstCharacters(std::string_view text, size_t count);
 
 }  // namespace lug::exporters

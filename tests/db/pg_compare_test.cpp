@@ -8,6 +8,7 @@
 #include <utility>
 
 #include "db/schema.h"
+#include "export/god/baumann_god_groups.h"
 #include "pg_engines.h"
 
 namespace lug::test {
@@ -665,6 +666,10 @@ const std::vector<Scenario>& scenarios() {
        [](Installation& inst) { addHandOverGroup(inst, "PRMAN"); },
        {{"S", "2", "0"}, {"S", "2", "0"}},
        "Lohn und Gehalt/Export/TEST/M0060763.001"},
+      {"BaumannAndGodHandOver",
+       addBaumannAndGodGroups,
+       {{"B", "1", "0"}, {"G", "12", "0"}},
+       "Lohn und Gehalt/Export/TEST/PVZERZDP.DAT"},
   };
   return all;
 }
