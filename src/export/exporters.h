@@ -8,6 +8,7 @@
 #include "export/loga2001/loga2001.h"
 #include "export/paisy/paisy.h"
 #include "export/paisy_br/paisy_br.h"
+#include "export/topas/topas.h"
 
 namespace lug::exporters {
 
@@ -17,7 +18,7 @@ inline const Exporter paisy = exportPaisy;
 inline const Exporter paisyBr = exportPaisyBr;
 inline const Exporter loga2001 = exportLoga2001;
 inline const Exporter loga400;
-inline const Exporter topas;
+inline const Exporter topas = exportTopas;
 inline const Exporter sap;
 inline const Exporter sage;
 inline const Exporter proal;
