@@ -52,4 +52,11 @@ int32_t withinMonth(int32_t yyyymmdd) {
   return yyyymmdd - static_cast<int32_t>(day) + static_cast<int32_t>(unsigned{last.day()});
 }
 
+std::string dottedDate(int32_t yyyymmdd) {
+  char buffer[32];
+  std::snprintf(buffer, sizeof buffer, "%02d.%02d.%04d", yyyymmdd % 100, yyyymmdd / 100 % 100,
+                yyyymmdd / 10000);
+  return buffer;
+}
+
 }  // namespace lug::exporters

@@ -18,4 +18,7 @@ std::string previousDay(const std::string& ddmmyyyy);
 // day (20240229). Other numbers stay as they are.
 int32_t withinMonth(int32_t yyyymmdd);
 
+// A date yyyymmdd as dd.mm.yyyy.
+std::string dottedDate(int32_t yyyymmdd);
+
 }  // namespace lug::exporters

@@ -1,7 +1,6 @@
 #include "export/topas/topas.h"
 
 #include <cmath>
-#include <cstdio>
 #include <optional>
 #include <string>
 
@@ -125,12 +124,9 @@ std::string codeOrQuestionMark(const std::string& text) {
   return text.empty() ? "?" : leading(text, 3);
 }
 
-// yyyymmdd as dd.mm.yyyy.
-std::string dateText(int32_t yyyymmdd) {
-  char text[32];
-  std::snprintf(text, sizeof text, "%02d.%02d.%04d", yyyymmdd % 100, yyyymmdd / 100 % 100,
-                yyyymmdd / 10000);
-  return text;
+// The year of a dd.mm.yyyy date (empty when there is none).
+std::string yearOf(const std::string& ddmmyyyy) {
+  return ddmmyyyy.size() == 10 ? ddmmyyyy.substr(6, 4) : std::string();
 }
 
 // Whether dd.mm.yyyy date a lies before date b in the calendar.
@@ -199,10 +195,10 @@ class Topas {
     double value = roundedTo(r.minutes != 0 ? hoursOf(r.minutes) : daysOf(r.tenths), 2);
     value = wageWithinLimit(value, r.upn);
     if (ctx_.site == kMinutesSite) {
-      if (row.lna == "654" && r.von.substr(6, 4) != ctx_.abrVon.substr(0, 4)) return;
+      if (row.lna == "654" && yearOf(r.von) != ctx_.abrVon.substr(0, 4)) return;
       if (row.lna == "654" || row.lna == "655") row.gsb = r.minutes, value = 0;
     }
-    row.bdt = dateText(withinMonth(shifted(dateNumber(r.bdt))));
+    row.bdt = dottedDate(withinMonth(shifted(dateNumber(r.bdt))));
     LineFlags flags;
     const int st = applyInterfaceLine(ctx_, h_.header.lug, CostBlanks{}, r, flags);
     ctx_.abortIfFatal(st);

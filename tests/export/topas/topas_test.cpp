@@ -242,6 +242,7 @@ TEST_F(TopasTest, MirroredCorrectionsWithAnotherCostCentreAreNotHandedOver) {
 TEST_F(TopasTest, SiteRuleHandsWageTypes654And655OverAsMinutes) {
   wage({{"Zk1Lna", "654"}, {"Zk1Std", 480}});
   wage({{"Zk1Lna", "654"}, {"Zk1Zkt", "ALT"}, {"Zk1Std", 60}, {"Zk1Von", "2023.12.01"}});
+  wage({{"Zk1Lna", "654"}, {"Zk1Zkt", "NUL"}, {"Zk1Std", 30}, {"Zk1Von", nullptr}});
   wage({{"Zk1Lna", "655"}, {"Zk1Std", 90}});
   wage({{"Zk1Lna", "656"}, {"Zk1Std", 90}});
   ctx.site = "02272";
