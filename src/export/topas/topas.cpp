@@ -9,13 +9,14 @@
 #include "export/framework.h"
 #include "export/handover.h"
 #include "export/layout.h"
-#include "export/topas/topas_staging.h"
+#include "export/topas/topas_steps.h"
 
 namespace lug::exporters {
 namespace {
 
-using topas_staging::AbsenceRow;
-using topas_staging::WageRow;
+using topas_steps::AbsenceRow;
+using topas_steps::PartialRun;
+using topas_steps::WageRow;
 
 constexpr char kExcludeMirroredCorrections[] =
     "update HOR331ZK1 a  set Zk1Sta=8 where ((Zk1Abr=:b0 and Zk1Rre=2) and Zk1Pnr=(select "
@@ -24,8 +25,6 @@ constexpr char kExcludeMirroredCorrections[] =
     "b.Zk1Bdt=a.ZK1BDT) and b.Zk1Pnr=a.Zk1PNR) and b.Zk1Lna=a.Zk1Lna) and b.Zk1Von=a.Zk1Von) and "
     "b.Zk1Bis=a.Zk1Bis) and a.Zk1Std=(b.Zk1Std* (-1))) and a.Zk1Tge=(b.Zk1Tge* (-1))) and "
     "(b.Zk1Kst<>a.Zk1Kst or b.Zk1Ktr<>a.Zk1Ktr))))";
-constexpr char kPartialRuns[] =
-    "select count(Zk1Abr) into :b0  from Hor331Zk1 where (Zk1Abr=:b1 and Zk1Lfn=2)";
 // Rows of the same person, kind and booking date come in the order of the
 // rest of their group, so that every engine stages them alike.
 constexpr char kPeriodRecords[] =
@@ -34,16 +33,6 @@ constexpr char kPeriodRecords[] =
     ",Zk1Rre ,trim(Zk1Upn)  from HOR331Zk1 where ((Zk1Abr=:b0 and Zk1Lfn=:b1) and Zk1Sta<>8) "
     "group by Zk1Stz,Zk1Bdt,Zk1Pnr,Zk1Zkt,Zk1Lna,Zk1Lgr,Zk1Von,Zk1Bis,Zk1Rre,Zk1Upn order by "
     "Zk1Pnr,Zk1Stz,Zk1Bdt,Zk1Zkt,Zk1Lna,Zk1Lgr,Zk1Von,Zk1Bis,Zk1Rre,Zk1Upn";
-// Only partial-run records whose span overlaps the row's count: an absence
-// of the key that lies wholly after the partial runs was not handed over by
-// them, and subtracting another absence's days from it would hand over a
-// wrong span and value.
-constexpr char kPartialSums[] =
-    "select sum(Zk1Std) ,sum(Zk1Tge) ,to_char(Zk1Von,'dd.mm.yyyy') ,to_char(Zk1Bis,'dd.mm.yyyy') "
-    "into :b0,:b1,:b2,:b3  from Hor331Zk1 where (((((((((Zk1Abr=:b4 and Zk1Lfn=2) and "
-    "Zk1Stz=:b5) and Zk1Bdt=:b6) and Zk1Pnr=:b7) and Zk1Zkt=:b8) and Zk1Lna=:b9) and "
-    "(trim(Zk1Lgr)=:b10 or trim(Zk1Lgr) is null )) and Zk1Von<=:b11) and Zk1Bis>=:b12) group by "
-    "Zk1Von,Zk1Bis";
 constexpr char kInsertWage[] =
     "insert into Hor333Tp1 (Tp1Fir,Tp1Pnr,Tp1Jmm,Tp1Jmv,Tp1Lna,Tp1Bzt,Tp1Tge,Tp1Fak,Tp1Gbf,Tp1Gsb,"
     "Tp1Stb,Tp1Svb,Tp1Kst,Tp1Ktr,Tp1Bdt) values "
@@ -65,7 +54,6 @@ constexpr char kStartLine[] = "\nTOPAS-Lohnexport Akr: %s, Abrnr: %d gestartet";
 constexpr char kEndLine[] = "TOPAS-Lohnexport beendet";
 constexpr char kClearFailed[] = "DeleteFehler HOR333Tp?, Sql-Fehler: %d";
 constexpr char kHeaderFailed[] = "Hor171Lug-Lesenfehler: %d";
-constexpr char kPartialSumsFailed[] = "Fehler SQL_Hor331Zk1_GetStdTopas: %d, Abr: %ld";
 constexpr char kUnsupportedKind[] = "Satzart nicht unterstützt: %s";
 constexpr char kTooLarge[] = "PNR %s: Stundenwert zu groß f.Übergabe";
 constexpr char kSeparatorInField[] = "Pnr %s: Trennzeichen im Feld (%s)";
@@ -113,10 +101,14 @@ const Staging<AbsenceRow> kAbsenceOnce{.statements = {.insert = kInsertAbsence, 
 
 // The first `count` characters of a UTF-8 text.
 std::string leading(const std::string& text, size_t count) {
+  auto continues = [&](size_t at) {
+    return at < text.size() && (static_cast<unsigned char>(text[at]) & 0xC0) == 0x80;
+  };
   size_t end = 0;
-  for (size_t chars = 0; end < text.size() && chars < count; ++chars) do
-      ++end;
-    while (end < text.size() && (static_cast<unsigned char>(text[end]) & 0xC0) == 0x80);
+  for (size_t chars = 0; end < text.size() && chars < count; ++chars) {
+    ++end;
+    while (continues(end)) ++end;
+  }
   return text.substr(0, end);
 }
 
@@ -129,18 +121,6 @@ std::string yearOf(const std::string& ddmmyyyy) {
   return ddmmyyyy.size() == 10 ? ddmmyyyy.substr(6, 4) : std::string();
 }
 
-// Whether dd.mm.yyyy date a lies before date b in the calendar.
-bool before(const std::string& a, const std::string& b) {
-  return sessionDateOf(a) < sessionDateOf(b);
-}
-
-// What partial runs (run number 2) of the period handed over for a key.
-struct PartialRun {
-  bool found = false;
-  int32_t minutes = 0, tenths = 0;
-  std::string von, bis;  // dd.mm.yyyy
-};
-
 class Topas {
  public:
   Topas(Handover& h, bool remainder)
@@ -152,7 +132,7 @@ class Topas {
   // Stages one row of the period cursor; false when nothing was left to hand over.
   bool stage(PeriodRecord& r) {
     PartialRun partial;
-    if (remainder_ && r.rre != kCorrection) partial = subtractPartialRuns(r);
+    if (remainder_ && r.rre != kCorrection) partial = topas_steps::subtractPartialRuns(ctx_, r);
     if (r.minutes == 0 && r.tenths == 0) return false;
     if (r.stz != "LS" && r.stz != "SS") {
       ctx_.log(kUnsupportedKind, r.stz.c_str());
@@ -167,20 +147,6 @@ class Topas {
   }
 
  private:
-  PartialRun subtractPartialRuns(PeriodRecord& r) {
-    PartialRun p;
-    const int st = ctx_.status = ctx_.db.exec(kPartialSums,
-                                              {ctx_.abrnr, r.stz, r.bdt, r.pnr, r.zkt, r.lna, r.lgr,
-                                               sessionDateOf(r.bis), sessionDateOf(r.von)},
-                                              {p.minutes, p.tenths, p.von, p.bis});
-    if (st == db::kOk) {
-      r.minutes -= p.minutes, r.tenths -= p.tenths, p.found = true;
-    } else if (st != db::kNoData) {
-      ctx_.fail(st, kPartialSumsFailed, st, static_cast<long>(ctx_.abrnr));
-    }
-    return p;
-  }
-
   // A text of the files' lines that holds their separator would move the
   // fields after it: the record is not staged.
   std::optional<std::string> separatorIn(const PeriodRecord& r) const {
@@ -217,7 +183,7 @@ class Topas {
                    .bis = r.bis,
                    .fgr = codeOrQuestionMark(r.lgr),
                    .fgd = codeOrQuestionMark(r.lna)};
-    if (partial.found) remainderSpan(r.von, r.bis, partial, row);
+    if (partial.found) topas_steps::remainderSpan(r.von, r.bis, partial, row);
     const bool hours = r.minutes != 0;
     const double value = roundedTo(hours ? hoursOf(r.minutes) : daysOf(r.tenths), 2);
     (hours ? row.std : row.tge) = absenceWithinLimit(value, hours, r.upn);
@@ -229,17 +195,6 @@ class Topas {
         ctx_.log(kAbsenceWriteFailed, static_cast<long>(status));
       ctx_.log(kAbsenceStagingFailed, status);
     });
-  }
-
-  // The part of the absence from..to that the partial runs, which handed
-  // over Vp..Bp of it, left: the rules apply in order, each on real
-  // calendar days.
-  static void remainderSpan(const std::string& from, const std::string& to, const PartialRun& p,
-                            AbsenceRow& row) {
-    if (before(p.bis, to)) row.von = nextDay(p.bis);
-    if (before(to, p.bis)) row.von = nextDay(to), row.bis = p.bis;
-    if (before(from, p.von)) row.von = from, row.bis = previousDay(p.von);
-    if (before(p.von, from)) row.von = p.von, row.bis = previousDay(from);
   }
 
   // A wage value whose amount reaches 10000 (1000 when negative) becomes
@@ -268,15 +223,6 @@ class Topas {
   const std::string company_;
 };
 
-// A final run of a period that had partial runs hands over the remainder.
-bool remainderMode(RunContext& ctx) {
-  if (ctx.lfn != 0) return false;
-  int32_t partialRecords = 0;
-  const int st = ctx.status = ctx.db.exec(kPartialRuns, {ctx.abrnr}, {partialRecords});
-  ctx.abortIfFatal(st);
-  return st == db::kOk && partialRecords > 0;
-}
-
 }  // namespace
 
 void exportTopas(RunContext& ctx) {
@@ -284,7 +230,7 @@ void exportTopas(RunContext& ctx) {
   h.clear({{"delete  from Hor333Tp1 ", kClearFailed}, {"delete  from Hor333Tp2 ", kClearFailed}});
   ctx.status = ctx.db.exec(kExcludeMirroredCorrections, {ctx.abrnr});
   ctx.abortIfFatal(ctx.status);
-  const bool remainder = remainderMode(ctx);
+  const bool remainder = topas_steps::remainderMode(ctx);
   if (const int st = h.readHeader(HeaderForm::Full); st != db::kOk) ctx.fail(st, kHeaderFailed, st);
   Topas mapping(h, remainder);
   PeriodRecord record;
@@ -292,7 +238,7 @@ void exportTopas(RunContext& ctx) {
   h.forEach(kRecords, {ctx.abrnr, ctx.lfn}, record, [&] {
     if (mapping.stage(record)) ++handedOver;
   });
-  topas_staging::writeFiles(h);
+  topas_steps::writeFiles(h);
   ctx.log(kHandedOver, handedOver);
   h.finish();
 }

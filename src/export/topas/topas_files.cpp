@@ -3,9 +3,9 @@
 #include <string>
 
 #include "export/layout.h"
-#include "export/topas/topas_staging.h"
+#include "export/topas/topas_steps.h"
 
-namespace lug::exporters::topas_staging {
+namespace lug::exporters::topas_steps {
 namespace {
 
 // The staging key after the columns the files are sorted by, so that rows
@@ -69,4 +69,4 @@ void writeFiles(Handover& h) {
   writeAbsences(h);
 }
 
-}  // namespace lug::exporters::topas_staging
+}  // namespace lug::exporters::topas_steps
