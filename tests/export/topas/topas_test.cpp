@@ -283,6 +283,26 @@ TEST_F(TopasTest, CompanyIsTheGroupWhenTheInterfaceHasNone) {
   EXPECT_EQ(wages().substr(0, 8), "G1;1001;");
 }
 
+TEST_F(TopasTest, MissingInterfaceIsLoggedAndTheGroupIsTheCompany) {
+  inst.db().exec("delete from Hor171Lug");
+  inst.db().commit();
+  wage({{"Zk1Std", 60}});
+  ASSERT_EQ(run(), 0);
+  EXPECT_TRUE(logged("Hor171Lug-Lesenfehler: 1403"));
+  EXPECT_EQ(wages().substr(0, 8), "G1;1001;");
+}
+
+// An absence file that cannot be created ends the run with exit status 1,
+// and the wage file written before it does not appear either.
+TEST_F(TopasTest, AbsenceFileThatCannotBeOpenedEndsTheRun) {
+  wage({{"Zk1Std", 60}});
+  fs::create_directories(inst.exportDir() / ".LGD034IM.tmp" / "blocked");
+  EXPECT_EQ(run(), 1);
+  EXPECT_TRUE(logged("TOPAS-Exportdatei(SS) kann nicht geoeffnet werden !"));
+  EXPECT_FALSE(logged("TOPAS-Lohnexport beendet"));
+  EXPECT_FALSE(exists("LGD038IM"));
+}
+
 TEST_F(TopasTest, FormerTransferDirectoryIsLeftAlone) {
   const fs::path former = inst.root() / "Transfer" / "Lohn- und Gehaltsübergabe";
   fs::create_directories(former);
