@@ -18,6 +18,7 @@
 #include "export/perman/perman.h"
 #include "export/proal/proal.h"
 #include "export/sage/sage.h"
+#include "export/topas/topas.h"
 
 namespace lug::exporters {
 
@@ -29,6 +30,9 @@ inline const Exporter loga2001 = exportLoga2001;
 inline const Exporter loga400 = exportLoga400;
 inline const Exporter topas;
 inline const Exporter sap = exportSap;
+inline const Exporter loga400;
+inline const Exporter topas = exportTopas;
+inline const Exporter sap;
 inline const Exporter sage;
 inline const Exporter proal;
 inline const Exporter perman;

@@ -31,8 +31,8 @@ fs::path formerTransferDir(const fs::path& exportDir) {
   return exportDir.parent_path().parent_path().parent_path() / "Lohn- und Gehaltsübergabe";
 }
 
-TransferFile::TransferFile(const fs::path& exportDir, std::string name)
-    : exportDir_(exportDir), name_(std::move(name)) {}
+TransferFile::TransferFile(const fs::path& exportDir, std::string name, FormerCopy former)
+    : exportDir_(exportDir), name_(std::move(name)), former_(former) {}
 
 TransferFile::~TransferFile() {
   discard();
@@ -45,7 +45,7 @@ fs::path TransferFile::temporaryPath() const {
 
 bool TransferFile::open() {
   std::error_code ignored;
-  fs::remove(formerTransferDir(exportDir_) / name_, ignored);
+  if (former_ == FormerCopy::Remove) fs::remove(formerTransferDir(exportDir_) / name_, ignored);
   discard();
   failed_ = false;
   // A stale temporary file, or a link planted in its place, is removed and

@@ -12,18 +12,24 @@
 
 namespace lug::exporters {
 
+// What opening a transfer file does with the file of the same name in the
+// former transfer directory: most exporters remove it, a few leave it alone.
+enum class FormerCopy { Remove, Keep };
+
 class TransferFile {
  public:
   // `exportDir` is the transfer directory's Export subdirectory of the schema
   // ("../Transfer/Lohn und Gehalt/Export/<SCHEMA>").
-  TransferFile(const std::filesystem::path& exportDir, std::string name);
+  TransferFile(const std::filesystem::path& exportDir, std::string name,
+               FormerCopy former = FormerCopy::Remove);
   // Removes the temporary file unless the file was committed.
   ~TransferFile();
   TransferFile(const TransferFile&) = delete;
   TransferFile& operator=(const TransferFile&) = delete;
 
   // Deletes the file of the same name in the former transfer directory
-  // ("../Transfer/Lohn- und Gehaltsübergabe"; a missing file is no error) and
+  // ("../Transfer/Lohn- und Gehaltsübergabe"; a missing file is no error;
+  // not with FormerCopy::Keep) and
   // creates the temporary file exclusively, after removing a stale one or a
   // link in its place. False when it cannot be created.
   bool open();
@@ -50,6 +56,7 @@ class TransferFile {
 
   std::filesystem::path exportDir_;
   std::string name_;
+  FormerCopy former_;
   std::FILE* file_ = nullptr;
   bool failed_ = false;
   bool closed_ = false;  // complete under the temporary name

@@ -17,8 +17,9 @@ TransferFiles::TransferFiles(RunContext& ctx, std::vector<std::string> names)
   removeFinalNames();
 }
 
-TransferFile& TransferFiles::open(const std::string& name, const char* openFailure) {
-  auto file = std::make_unique<TransferFile>(ctx_.exportDir, name);
+TransferFile& TransferFiles::open(const std::string& name, const char* openFailure,
+                                  FormerCopy former) {
+  auto file = std::make_unique<TransferFile>(ctx_.exportDir, name, former);
   if (!file->open()) {
     ctx_.log("%s", openFailure);
     throw base::RunExit{1};

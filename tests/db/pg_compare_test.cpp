@@ -7,6 +7,7 @@
 #include <tuple>
 #include <utility>
 
+#include "calc/scenario.h"
 #include "db/schema.h"
 #include "export/god/baumann_god_groups.h"
 #include "pg_engines.h"
@@ -670,6 +671,32 @@ const std::vector<Scenario>& scenarios() {
        addBaumannAndGodGroups,
        {{"B", "1", "0"}, {"G", "12", "0"}},
        "Lohn und Gehalt/Export/TEST/PVZERZDP.DAT"},
+      // A TOPAS month: February handed over up to the 14th by a partial run,
+      // then March's partial run and February's final run, which hands over
+      // the remainder.
+      {"TopasFinalRunHandsOverTheRemainder",
+       [](Installation& inst) {
+         using namespace calc::test;
+         addGroup(inst, {.lgp = "TOPAS", .kinds = {"LS", "SS"}});
+         inst.db().exec("update O1001AbrKreis set AkrSsl=1");
+         inst.db().commit();
+         addLine(inst, {.stz = "LS", .ztk = "NORM", .lna = "100"});
+         addLine(inst, {.stz = "SS", .ztk = "URL", .lna = "300", .lgr = "UR", .ztr = 1});
+         addEmployee(inst, "4711");
+         addDays(inst, "4711", "2024.01.25", "2024.03.10");
+         int february = 0;
+         for (const std::string& day : daysOf("2024.02.01", "2024.03.04")) {
+           if (isWeekend(day)) continue;
+           const bool leave = (day >= "2024.02.12" && day <= "2024.02.16") || day == "2024.02.27";
+           addBooking(inst, {.dtm = day, .zkt = leave ? "URL" : "NORM", .std = 480, .tge = 10});
+           if (!leave && day < "2024.03.01") february += 480;
+         }
+         addBooking(inst, {.dtm = "2024.02.29", .zkt = "NORM", .std = february, .ztr = 3});
+         inst.runLug({inst.service(), "test", "A1", "2", "0"},
+                     {{"LUG_SYSDATE", "2024.02.15 08:00:00"}});
+       },
+       {{"A1", "3", "0"}, {"A1", "2", "0"}},
+       "Lohn und Gehalt/Export/TEST/LGD034IM"},
   };
   return all;
 }
