@@ -12,12 +12,12 @@
 #include "export/loga400/loga400.h"
 #include "export/paisy/paisy.h"
 #include "export/paisy_br/paisy_br.h"
-#include "export/sap/sap.h"
-#include "export/sbs/sbs.h"
-#include "export/schleupen/schleupen.h"
 #include "export/perman/perman.h"
 #include "export/proal/proal.h"
 #include "export/sage/sage.h"
+#include "export/sap/sap.h"
+#include "export/sbs/sbs.h"
+#include "export/schleupen/schleupen.h"
 #include "export/topas/topas.h"
 
 namespace lug::exporters {
@@ -28,15 +28,8 @@ inline const Exporter paisy = exportPaisy;
 inline const Exporter paisyBr = exportPaisyBr;
 inline const Exporter loga2001 = exportLoga2001;
 inline const Exporter loga400 = exportLoga400;
-inline const Exporter topas;
-inline const Exporter sap = exportSap;
-inline const Exporter loga400;
 inline const Exporter topas = exportTopas;
-inline const Exporter sap;
-inline const Exporter sage;
-inline const Exporter proal;
-inline const Exporter perman;
-inline const Exporter sap;
+inline const Exporter sap = exportSap;
 inline const Exporter sage = exportSage;
 inline const Exporter proal = exportProal;
 inline const Exporter perman = exportPerman;
@@ -46,11 +39,6 @@ inline const Exporter xxlExact;
 inline const Exporter emis = exportEmis;
 inline const Exporter schleupen = exportSchleupen;
 inline const Exporter sbs = exportSbs;
-inline const Exporter baumann;
-inline const Exporter god;
-inline const Exporter emis;
-inline const Exporter schleupen;
-inline const Exporter sbs;
 inline const Exporter baumann = exportBaumann;
 inline const Exporter god = exportGod;
 

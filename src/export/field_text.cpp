@@ -40,9 +40,6 @@ bool isPlainFileName(std::string_view name) {
     if (std::string_view("/\\:*?\"<>|").find(c) != std::string_view::npos) return false;
   }
   return true;
-std::string firstCharacters(std::string_view text, size_t count) {
-  if (payrollWidth(text) <= count) return std::string(text);
-  return *fitField(text, {.width = count});
 }
 
 }  // namespace lug::exporters

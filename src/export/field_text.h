@@ -4,9 +4,6 @@
 // right-aligned in a field that is never cut, and whether a text built from
 // database values can serve as a file name in the export directory.
 #include <cstdint>
-// Texts of fixed-width fields cut to a number of characters of the payroll
-// file's single-byte text (never inside a character of the program's UTF-8).
-#include <cstddef>
 #include <string>
 #include <string_view>
 
@@ -21,6 +18,13 @@ int64_t leadingNumber(std::string_view text);
 // payroll file's single-byte text counts them).
 std::string firstCharacters(std::string_view text, size_t count);
 
+// `count` characters of `text` from `pos` on (0-based), for fixed-position
+// texts such as dates ("2024.03.15"); fewer where the text ends before, none
+// where it ends before `pos`, so a null date reads as an empty text.
+inline std::string characters(std::string_view text, size_t pos, size_t count) {
+  return pos < text.size() ? std::string(text.substr(pos, count)) : std::string();
+}
+
 // The text right-aligned to `width` characters with `fill` in front, like
 // printf's "%0<width>s": a longer text is written whole, never cut.
 std::string padLeft(std::string_view text, size_t width, char fill);
@@ -30,8 +34,5 @@ std::string padLeft(std::string_view text, size_t width, char fill);
 // (both kinds: the files go to Windows shares too), of characters Windows
 // refuses in file names and of control characters.
 bool isPlainFileName(std::string_view name);
-
-// The first `count` characters of a text; a shorter text stays as it is.
-std::string firstCharacters(std::string_view text, size_t count);
 
 }  // namespace lug::exporters

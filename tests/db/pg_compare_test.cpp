@@ -384,29 +384,6 @@ void addSapGroup(Installation& inst) {
   };
   for (const Line& l : {Line{"NORM", "1000", 0.0, nullptr}, Line{"UEB", "1100", 1.25, "0"},
                         Line{"KRANK", "0200", 0.0, "K"}})
-// A group S of the given interface type (company 4711) with February 2024
-// and staging kept between runs (AkrSsl 0): employees with several wage
-// types and cost centres, a non-ASCII cost centre, minutes that give
-// fractions of hours and a negative month value, so that sums, their order
-// within an employee and the files' number formats meet on both engines.
-void addHandOverGroup(Installation& inst, const char* type) {
-  inst.insert("O1001AbrKreis",
-              {{"AkrNum", "S"}, {"AkrLug", "LS"}, {"AkrSsl", 0}, {"AkrRrm", 0}, {"AkrAdt", 0}});
-  inst.insert("Hor171Lug", {{"LugLug", "LS"}, {"LugLgp", type}, {"LugFir", "4711"}});
-  inst.insert("Hor170Lg1", {{"Lg1Num", type}, {"Lg1Stz", "LA"}});
-  inst.insert("Hor330Abr", {{"AbrAkr", "S"},
-                            {"AbrNum", 2},
-                            {"AbrVon", "2024.02.01"},
-                            {"AbrBis", "2024.02.29"},
-                            {"AbrSts", 0}});
-  struct Line {
-    const char* account;
-    const char* wageType;
-    int costs;
-    double factor;
-  };
-  for (const Line& l :
-       {Line{"NORM", "100", 1, 0.0}, Line{"URL", "300", 0, 0.0}, Line{"UEB", "120", 1, 1.5}})
     inst.insert("Hor171Lu1", {{"Lu1Num", "LS"},
                               {"Lu1Stz", "LA"},
                               {"Lu1Ztk", l.account},
@@ -430,29 +407,6 @@ void addHandOverGroup(Installation& inst, const char* type) {
                               {"ZkbZtr", 3},
                               {"ZkbDtm", b.day},
                               {"ZkbZkt", b.zkt},
-                              {"Lu1Kst", l.costs},
-                              {"Lu1Ktr", l.costs},
-                              {"Lu1Mog", l.factor},
-                              {"Lu1Fkt", 0},
-                              {"Lu1Bau", 0}});
-  struct Booking {
-    const char* pnr;
-    const char* account;
-    const char* kst;
-    const char* ktr;
-    int minutes;
-  };
-  for (const Booking& b :
-       {Booking{"1003", "NORM", "", "", 7200}, Booking{"1001", "UEB", "4100", "", -75},
-        Booking{"1001", "NORM", "K\xC3\xBC", "T1", 9600}, Booking{"1002", "NORM", "4200", "", 450},
-        Booking{"1001", "URL", "4100", "T2", 100}}) {
-    inst.insert("Hor310Bsv", {{"BsvPnr", b.pnr}, {"BsvAkr", "S"}, {"BsvGvo", "2020.01.01"}});
-    inst.insert("Hor331Zkb", {{"ZkbPnr", b.pnr},
-                              {"ZkbZtr", 3},
-                              {"ZkbDtm", "2024.02.29"},
-                              {"ZkbKst", b.kst[0] ? test::Cell(b.kst) : test::Cell(nullptr)},
-                              {"ZkbKtr", b.ktr[0] ? test::Cell(b.ktr) : test::Cell(nullptr)},
-                              {"ZkbZkt", b.account},
                               {"ZkbStd", b.minutes},
                               {"ZkbTge", 0},
                               {"ZkbStg", 0},
@@ -607,6 +561,65 @@ void addEmisSchleupenSbsGroups(Installation& inst) {
                               {"ZkbStg", 0},
                               {"ZkbSta", 0},
                               {"ZkbDat", "2024.01.31"}});
+  }
+}
+
+// A group S of the given interface type (company 4711) with February 2024
+// and staging kept between runs (AkrSsl 0): employees with several wage
+// types and cost centres, a non-ASCII cost centre, minutes that give
+// fractions of hours and a negative month value, so that sums, their order
+// within an employee and the files' number formats meet on both engines.
+void addHandOverGroup(Installation& inst, const char* type) {
+  inst.insert("O1001AbrKreis",
+              {{"AkrNum", "S"}, {"AkrLug", "LS"}, {"AkrSsl", 0}, {"AkrRrm", 0}, {"AkrAdt", 0}});
+  inst.insert("Hor171Lug", {{"LugLug", "LS"}, {"LugLgp", type}, {"LugFir", "4711"}});
+  inst.insert("Hor170Lg1", {{"Lg1Num", type}, {"Lg1Stz", "LA"}});
+  inst.insert("Hor330Abr", {{"AbrAkr", "S"},
+                            {"AbrNum", 2},
+                            {"AbrVon", "2024.02.01"},
+                            {"AbrBis", "2024.02.29"},
+                            {"AbrSts", 0}});
+  struct Line {
+    const char* account;
+    const char* wageType;
+    int costs;
+    double factor;
+  };
+  for (const Line& l :
+       {Line{"NORM", "100", 1, 0.0}, Line{"URL", "300", 0, 0.0}, Line{"UEB", "120", 1, 1.5}})
+    inst.insert("Hor171Lu1", {{"Lu1Num", "LS"},
+                              {"Lu1Stz", "LA"},
+                              {"Lu1Ztk", l.account},
+                              {"Lu1Lna", l.wageType},
+                              {"Lu1Gvo", "2020.01.01"},
+                              {"Lu1Rre", 1},
+                              {"Lu1Kst", l.costs},
+                              {"Lu1Ktr", l.costs},
+                              {"Lu1Mog", l.factor},
+                              {"Lu1Fkt", 0},
+                              {"Lu1Bau", 0}});
+  struct Booking {
+    const char* pnr;
+    const char* account;
+    const char* kst;
+    const char* ktr;
+    int minutes;
+  };
+  for (const Booking& b :
+       {Booking{"1003", "NORM", "", "", 7200}, Booking{"1001", "UEB", "4100", "", -75},
+        Booking{"1001", "NORM", "K\xC3\xBC", "T1", 9600}, Booking{"1002", "NORM", "4200", "", 450},
+        Booking{"1001", "URL", "4100", "T2", 100}}) {
+    inst.insert("Hor310Bsv", {{"BsvPnr", b.pnr}, {"BsvAkr", "S"}, {"BsvGvo", "2020.01.01"}});
+    inst.insert("Hor331Zkb", {{"ZkbPnr", b.pnr},
+                              {"ZkbZtr", 3},
+                              {"ZkbDtm", "2024.02.29"},
+                              {"ZkbKst", b.kst[0] ? test::Cell(b.kst) : test::Cell(nullptr)},
+                              {"ZkbKtr", b.ktr[0] ? test::Cell(b.ktr) : test::Cell(nullptr)},
+                              {"ZkbZkt", b.account},
+                              {"ZkbStd", b.minutes},
+                              {"ZkbTge", 0},
+                              {"ZkbStg", 0},
+                              {"ZkbSta", 0},
                               {"ZkbDat", "2024.02.29"}});
   }
 }
@@ -697,6 +710,84 @@ const std::vector<Scenario>& scenarios() {
        },
        {{"A1", "3", "0"}, {"A1", "2", "0"}},
        "Lohn und Gehalt/Export/TEST/LGD034IM"},
+      // Raet (R), Asring (A) and XXL-Exact (X) groups handing February over
+      // from month values; the XXL-Exact staging is kept, so its second run
+      // adds to the first.
+      {"RaetAsringXxlHandOverFebruary",
+       [](Installation& inst) {
+         struct Group {
+           const char *akr, *lug, *lgp, *fir;
+           int mon, ssl;
+           std::vector<const char*> kinds;
+         };
+         for (const Group& g : {Group{"R", "LR", "Raet", "RA1", 1, 1, {"LA"}},
+                                Group{"A", "LA", "ASR", "", -1, 1, {"LS", "SS"}},
+                                Group{"X", "LX", "XXL", "", 1, 0, {"LA"}}}) {
+           inst.insert("O1001AbrKreis",
+                       {{"AkrNum", g.akr}, {"AkrLug", g.lug}, {"AkrSsl", g.ssl}, {"AkrAdt", 0}});
+           inst.insert("Hor171Lug", {{"LugLug", g.lug},
+                                     {"LugLgp", g.lgp},
+                                     {"LugMon", g.mon},
+                                     {"LugFir", g.fir[0] ? Cell(g.fir) : Cell(nullptr)}});
+           for (const char* kind : g.kinds)
+             inst.insert("Hor170Lg1", {{"Lg1Num", g.lgp}, {"Lg1Stz", kind}});
+           inst.insert("Hor330Abr", {{"AbrAkr", g.akr},
+                                     {"AbrNum", 2},
+                                     {"AbrVon", "2024.02.01"},
+                                     {"AbrBis", "2024.02.29"},
+                                     {"AbrSts", 0}});
+         }
+         struct Line {
+           const char *lug, *stz, *ztk, *lna, *lgr;
+           int sts, kst;
+         };
+         for (const Line& l :
+              {Line{"LR", "LA", "NORM", "100", "", 0, 1}, Line{"LR", "LA", "UE", "120", "", 0, 1},
+               Line{"LA", "LS", "NORM", "100", "", 0, 1}, Line{"LA", "SS", "KRA", "400", "K", 0, 0},
+               Line{"LA", "SS", "KRK", "401", "K", 0, 0}, Line{"LX", "LA", "NORM", "100", "", 0, 1},
+               Line{"LX", "LA", "UE", "120", "", 0, 0}, Line{"LX", "LA", "KRA", "400", "", 109, 0}})
+           inst.insert("Hor171Lu1", {{"Lu1Num", l.lug},
+                                     {"Lu1Stz", l.stz},
+                                     {"Lu1Ztk", l.ztk},
+                                     {"Lu1Lna", l.lna},
+                                     {"Lu1Lgr", l.lgr[0] ? Cell(l.lgr) : Cell(nullptr)},
+                                     {"Lu1Gvo", "2020.01.01"},
+                                     {"Lu1Rre", 1},
+                                     {"Lu1Sts", l.sts},
+                                     {"Lu1Kst", l.kst},
+                                     {"Lu1Ktr", 1},
+                                     {"Lu1Krt", 1},
+                                     {"Lu1Mog", 0.0},
+                                     {"Lu1Fkt", 0}});
+         struct Booking {
+           const char *pnr, *akr, *zkt, *kst;
+           int minutes;
+         };
+         for (const Booking& b :
+              {Booking{"1001", "R", "NORM", "K\xC3\xBC", 9630}, Booking{"1001", "R", "UE", "", -75},
+               Booking{"1002", "R", "NORM", "", 20},
+               Booking{"2001", "A", "NORM", "ASR-KOSTENSTELLE-1", 7200},
+               Booking{"2001", "A", "KRA", "", 480}, Booking{"2001", "A", "KRK", "", 240},
+               Booking{"3001", "X", "NORM", "B\xC3\xBCro", 9630},
+               Booking{"3001", "X", "UE", "", -90}, Booking{"3001", "X", "KRA", "", 20},
+               Booking{"3002", "X", "NORM", "", 20}}) {
+           if (std::string(b.zkt) == "NORM")  // each employee has one NORM booking
+             inst.insert("Hor310Bsv",
+                         {{"BsvPnr", b.pnr}, {"BsvAkr", b.akr}, {"BsvGvo", "2020.01.01"}});
+           inst.insert("Hor331Zkb", {{"ZkbPnr", b.pnr},
+                                     {"ZkbZtr", 3},
+                                     {"ZkbDtm", "2024.02.29"},
+                                     {"ZkbKst", b.kst},
+                                     {"ZkbZkt", b.zkt},
+                                     {"ZkbStd", b.minutes},
+                                     {"ZkbTge", 0},
+                                     {"ZkbStg", 0},
+                                     {"ZkbSta", 0},
+                                     {"ZkbDat", "2024.02.29"}});
+         }
+       },
+       {{"R", "2", "0"}, {"A", "2", "0"}, {"X", "2", "0"}, {"X", "2", "0"}},
+       "Lohn und Gehalt/Export/TEST/LO_IMP.txt"},
   };
   return all;
 }

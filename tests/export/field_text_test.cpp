@@ -4,6 +4,7 @@
 
 #include <string>
 #include <vector>
+
 #include "export/date_text.h"
 
 namespace lug::exporters {
@@ -37,6 +38,8 @@ TEST(FieldText, PlainFileNamesStayInTheirDirectory) {
   for (const char* name : {"", ".", "..", "BEWA-../x.DAT", "BEWA-..\\x.DAT", "BEWA-C:x.DAT",
                            "BEWA-a\nb.DAT", "BEWA-?.DAT"})
     EXPECT_FALSE(isPlainFileName(name)) << name;
+}
+
 TEST(FieldText, FirstCharactersCountPayrollCharacters) {
   EXPECT_EQ(firstCharacters("KRANK", 2), "KR");
   EXPECT_EQ(firstCharacters("Ü1", 1), "Ü");

@@ -6,8 +6,8 @@
 #include <string>
 
 #include "base/interface_row.h"
+#include "export/field_text.h"
 #include "export/loga400/loga400_steps.h"
-#include "export/text_cut.h"
 
 namespace lug::exporters {
 namespace loga400 {
@@ -195,7 +195,7 @@ int16_t lastDayOf(int32_t month) {
 }  // namespace
 
 std::string wageTypeCode(const std::string& lna) {
-  return leadingCharacters(lna, kWageTypeWidth);
+  return firstCharacters(lna, kWageTypeWidth);
 }
 
 Loga400::Loga400(RunContext& ctx)
@@ -211,7 +211,7 @@ void Loga400::run() {
   if (st != db::kOk) ctx_.fail(st, kHeaderFailed, st);
   readPreviousPeriod();
   if (lug_.fir.empty()) lug_.fir = ctx_.akr;
-  company_ = leadingCharacters(lug_.fir, kCompanyWidth);
+  company_ = firstCharacters(lug_.fir, kCompanyWidth);
   if (previous_ != 0) carriedSpans();
 
   PeriodRecord r;
@@ -285,7 +285,7 @@ void Loga400::wageType(PeriodRecord& r, int32_t minutes, bool journal) {
   const bool found = applyInterfaceLine(ctx_, lug_.lug, kBlankCosts, r, flags) == db::kOk;
   double hours = minutes == 0 ? 0 : hoursOf(minutes);
   if (found && flags.mog != 0) hours *= flags.mog;
-  if (found && flags.kst != 0) r.kst = leadingCharacters(r.kst, kCostCentreWidth);
+  if (found && flags.kst != 0) r.kst = firstCharacters(r.kst, kCostCentreWidth);
   const WageTypeRow row{.fir = company_,
                         .pnr = s.pnr,
                         .bln = std::to_string(nextLine(s.pnr)),
@@ -332,7 +332,7 @@ Staged Loga400::staged(const std::string& date, const std::string& upn) const {
   const int32_t moved = shiftDate(dateNumber(date), lug_.mon);
   Staged s{.month = moved / 100,
            .day = static_cast<int16_t>(moved % 100),
-           .pnr = leadingCharacters(upn, kPnrWidth)};
+           .pnr = firstCharacters(upn, kPnrWidth)};
   if (lug_.dtm == 3)
     s.day = 0;
   else if (s.day > 28 && lug_.mon != 0)

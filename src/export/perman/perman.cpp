@@ -4,11 +4,11 @@
 #include <tuple>
 
 #include "export/delimited_text.h"
+#include "export/field_text.h"
 #include "export/framework.h"
 #include "export/handover.h"
 #include "export/layout.h"
 #include "export/ordered_rows.h"
-#include "export/text_parts.h"
 
 namespace lug::exporters {
 namespace {

@@ -3,10 +3,10 @@
 #include <optional>
 #include <string>
 
+#include "export/field_text.h"
 #include "export/framework.h"
 #include "export/handover.h"
 #include "export/layout.h"
-#include "export/leading_characters.h"
 
 namespace lug::exporters {
 namespace {
@@ -148,7 +148,7 @@ class InfotypeStaging {
  public:
   explicit InfotypeStaging(Handover& h)
       : h_(h),
-        client_(leadingCharacters(h.header.fir.empty() ? h.ctx.akr : h.header.fir, kClientWidth)) {}
+        client_(firstCharacters(h.header.fir.empty() ? h.ctx.akr : h.header.fir, kClientWidth)) {}
 
   // A record whose interface line cannot be read is logged and left out;
   // the records after it are handed over.
@@ -175,7 +175,7 @@ class InfotypeStaging {
   Row infotypeRow(const PeriodRecord& r) {
     Row row;
     row.mnd = client_, row.pnr = r.upn, row.nam = nameOf(r.upn);
-    row.lna = leadingCharacters(r.lna, kWageTypeWidth), row.von = dateText(r.von);
+    row.lna = firstCharacters(r.lna, kWageTypeWidth), row.von = dateText(r.von);
     row.hnd = r.rre == kRecalculation ? "X" : " ";
     return row;
   }
@@ -186,7 +186,7 @@ class InfotypeStaging {
     if (namedUpn_ && *namedUpn_ == upn) return name_;
     std::string name;
     h_.ctx.abortIfFatal(h_.ctx.status = h_.ctx.db.exec(kEmployeeName, {upn}, {name}));
-    namedUpn_ = upn, name_ = leadingCharacters(name, kNameWidth);
+    namedUpn_ = upn, name_ = firstCharacters(name, kNameWidth);
     return name_;
   }
 
