@@ -8,6 +8,7 @@
 #include "export/loga2001/loga2001.h"
 #include "export/paisy/paisy.h"
 #include "export/paisy_br/paisy_br.h"
+#include "export/raet/raet.h"
 
 namespace lug::exporters {
 
@@ -22,7 +23,7 @@ inline const Exporter sap;
 inline const Exporter sage;
 inline const Exporter proal;
 inline const Exporter perman;
-inline const Exporter raet;
+inline const Exporter raet = exportRaet;
 inline const Exporter asring;
 inline const Exporter xxlExact;
 inline const Exporter emis;
