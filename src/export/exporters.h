@@ -2,6 +2,7 @@
 // The entries of the payroll exporters, one line each. An exporter not yet
 // part of the program is an empty entry: its interface type selects it, and
 // the run ends without a transfer file.
+#include "export/asring/asring.h"
 #include "export/datev/datev.h"
 #include "export/dispatch.h"
 #include "export/lodas/lodas.h"
@@ -24,7 +25,7 @@ inline const Exporter sage;
 inline const Exporter proal;
 inline const Exporter perman;
 inline const Exporter raet = exportRaet;
-inline const Exporter asring;
+inline const Exporter asring = exportAsring;
 inline const Exporter xxlExact;
 inline const Exporter emis;
 inline const Exporter schleupen;
