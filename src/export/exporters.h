@@ -10,6 +10,7 @@
 #include "export/paisy/paisy.h"
 #include "export/paisy_br/paisy_br.h"
 #include "export/raet/raet.h"
+#include "export/xxl_exact/xxl_exact.h"
 
 namespace lug::exporters {
 
@@ -26,7 +27,7 @@ inline const Exporter proal;
 inline const Exporter perman;
 inline const Exporter raet = exportRaet;
 inline const Exporter asring = exportAsring;
-inline const Exporter xxlExact;
+inline const Exporter xxlExact = exportXxlExact;
 inline const Exporter emis;
 inline const Exporter schleupen;
 inline const Exporter sbs;

@@ -94,8 +94,9 @@ class Handover {
 
   // Opens one of the exporter's files (exit status 1 with `openFailure`
   // when it cannot be created).
-  TransferFile& file(const std::string& name, const char* openFailure) {
-    return files_.open(name, openFailure);
+  TransferFile& file(const std::string& name, const char* openFailure,
+                     FormerCopy former = FormerCopy::Remove) {
+    return files_.open(name, openFailure, former);
   }
 
   // A file writer's pass over a staging cursor: rows that met a null without

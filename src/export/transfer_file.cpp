@@ -43,9 +43,9 @@ fs::path TransferFile::temporaryPath() const {
   return exportDir_ / ("." + name_ + ".tmp");
 }
 
-bool TransferFile::open() {
+bool TransferFile::open(FormerCopy former) {
   std::error_code ignored;
-  fs::remove(formerTransferDir(exportDir_) / name_, ignored);
+  if (former == FormerCopy::Remove) fs::remove(formerTransferDir(exportDir_) / name_, ignored);
   discard();
   failed_ = false;
   // A stale temporary file, or a link planted in its place, is removed and

@@ -12,6 +12,10 @@
 
 namespace lug::exporters {
 
+// Whether opening a transfer file removes the file of the same name in the
+// former transfer directory (most payroll systems' files) or leaves it.
+enum class FormerCopy { Remove, Keep };
+
 class TransferFile {
  public:
   // `exportDir` is the transfer directory's Export subdirectory of the schema
@@ -25,8 +29,9 @@ class TransferFile {
   // Deletes the file of the same name in the former transfer directory
   // ("../Transfer/Lohn- und Gehaltsübergabe"; a missing file is no error) and
   // creates the temporary file exclusively, after removing a stale one or a
-  // link in its place. False when it cannot be created.
-  bool open();
+  // link in its place. False when it cannot be created. With
+  // FormerCopy::Keep the former transfer directory is left alone.
+  bool open(FormerCopy former = FormerCopy::Remove);
   // Appends UTF-8 text as Windows-1252, every line feed as CR LF.
   void write(std::string_view text);
   void printf(const char* format, ...) __attribute__((format(printf, 2, 3)));

@@ -17,9 +17,10 @@ TransferFiles::TransferFiles(RunContext& ctx, std::vector<std::string> names)
   removeFinalNames();
 }
 
-TransferFile& TransferFiles::open(const std::string& name, const char* openFailure) {
+TransferFile& TransferFiles::open(const std::string& name, const char* openFailure,
+                                  FormerCopy former) {
   auto file = std::make_unique<TransferFile>(ctx_.exportDir, name);
-  if (!file->open()) {
+  if (!file->open(former)) {
     ctx_.log("%s", openFailure);
     throw base::RunExit{1};
   }

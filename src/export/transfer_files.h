@@ -21,9 +21,11 @@ class TransferFiles {
   TransferFiles& operator=(const TransferFiles&) = delete;
 
   // Opens one file of the set (its copy in the former transfer directory is
-  // removed). When it cannot be created, `openFailure` is logged and the
-  // process ends with exit status 1 without the abort routine.
-  TransferFile& open(const std::string& name, const char* openFailure);
+  // removed unless `former` keeps it). When it cannot be created,
+  // `openFailure` is logged and the process ends with exit status 1 without
+  // the abort routine.
+  TransferFile& open(const std::string& name, const char* openFailure,
+                     FormerCopy former = FormerCopy::Remove);
 
   // Completes every opened file and gives each its final name. When a file
   // cannot be completed, the failure is logged, no file of the set is left

@@ -395,6 +395,84 @@ const std::vector<Scenario>& scenarios() {
        [](Installation& inst) { addPaisyGroup(inst, "PSYBR"); },
        {{"P1", "7", "0"}, {"P1", "7", "1"}},
        "Lohn und Gehalt/Export/TEST/PaisyP1b.txt"},
+      // Raet (R), Asring (A) and XXL-Exact (X) groups handing February over
+      // from month values; the XXL-Exact staging is kept, so its second run
+      // adds to the first.
+      {"RaetAsringXxlHandOverFebruary",
+       [](Installation& inst) {
+         struct Group {
+           const char *akr, *lug, *lgp, *fir;
+           int mon, ssl;
+           std::vector<const char*> kinds;
+         };
+         for (const Group& g : {Group{"R", "LR", "Raet", "RA1", 1, 1, {"LA"}},
+                                Group{"A", "LA", "ASR", "", -1, 1, {"LS", "SS"}},
+                                Group{"X", "LX", "XXL", "", 1, 0, {"LA"}}}) {
+           inst.insert("O1001AbrKreis",
+                       {{"AkrNum", g.akr}, {"AkrLug", g.lug}, {"AkrSsl", g.ssl}, {"AkrAdt", 0}});
+           inst.insert("Hor171Lug", {{"LugLug", g.lug},
+                                     {"LugLgp", g.lgp},
+                                     {"LugMon", g.mon},
+                                     {"LugFir", g.fir[0] ? Cell(g.fir) : Cell(nullptr)}});
+           for (const char* kind : g.kinds)
+             inst.insert("Hor170Lg1", {{"Lg1Num", g.lgp}, {"Lg1Stz", kind}});
+           inst.insert("Hor330Abr", {{"AbrAkr", g.akr},
+                                     {"AbrNum", 2},
+                                     {"AbrVon", "2024.02.01"},
+                                     {"AbrBis", "2024.02.29"},
+                                     {"AbrSts", 0}});
+         }
+         struct Line {
+           const char *lug, *stz, *ztk, *lna, *lgr;
+           int sts, kst;
+         };
+         for (const Line& l :
+              {Line{"LR", "LA", "NORM", "100", "", 0, 1}, Line{"LR", "LA", "UE", "120", "", 0, 1},
+               Line{"LA", "LS", "NORM", "100", "", 0, 1}, Line{"LA", "SS", "KRA", "400", "K", 0, 0},
+               Line{"LA", "SS", "KRK", "401", "K", 0, 0}, Line{"LX", "LA", "NORM", "100", "", 0, 1},
+               Line{"LX", "LA", "UE", "120", "", 0, 0}, Line{"LX", "LA", "KRA", "400", "", 109, 0}})
+           inst.insert("Hor171Lu1", {{"Lu1Num", l.lug},
+                                     {"Lu1Stz", l.stz},
+                                     {"Lu1Ztk", l.ztk},
+                                     {"Lu1Lna", l.lna},
+                                     {"Lu1Lgr", l.lgr[0] ? Cell(l.lgr) : Cell(nullptr)},
+                                     {"Lu1Gvo", "2020.01.01"},
+                                     {"Lu1Rre", 1},
+                                     {"Lu1Sts", l.sts},
+                                     {"Lu1Kst", l.kst},
+                                     {"Lu1Ktr", 1},
+                                     {"Lu1Krt", 1},
+                                     {"Lu1Mog", 0.0},
+                                     {"Lu1Fkt", 0}});
+         struct Booking {
+           const char *pnr, *akr, *zkt, *kst;
+           int minutes;
+         };
+         for (const Booking& b :
+              {Booking{"1001", "R", "NORM", "K\xC3\xBC", 9630}, Booking{"1001", "R", "UE", "", -75},
+               Booking{"1002", "R", "NORM", "", 20},
+               Booking{"2001", "A", "NORM", "ASR-KOSTENSTELLE-1", 7200},
+               Booking{"2001", "A", "KRA", "", 480}, Booking{"2001", "A", "KRK", "", 240},
+               Booking{"3001", "X", "NORM", "B\xC3\xBCro", 9630},
+               Booking{"3001", "X", "UE", "", -90}, Booking{"3001", "X", "KRA", "", 20},
+               Booking{"3002", "X", "NORM", "", 20}}) {
+           if (std::string(b.zkt) == "NORM")  // each employee has one NORM booking
+             inst.insert("Hor310Bsv",
+                         {{"BsvPnr", b.pnr}, {"BsvAkr", b.akr}, {"BsvGvo", "2020.01.01"}});
+           inst.insert("Hor331Zkb", {{"ZkbPnr", b.pnr},
+                                     {"ZkbZtr", 3},
+                                     {"ZkbDtm", "2024.02.29"},
+                                     {"ZkbKst", b.kst},
+                                     {"ZkbZkt", b.zkt},
+                                     {"ZkbStd", b.minutes},
+                                     {"ZkbTge", 0},
+                                     {"ZkbStg", 0},
+                                     {"ZkbSta", 0},
+                                     {"ZkbDat", "2024.02.29"}});
+         }
+       },
+       {{"R", "2", "0"}, {"A", "2", "0"}, {"X", "2", "0"}, {"X", "2", "0"}},
+       "Lohn und Gehalt/Export/TEST/LO_IMP.txt"},
   };
   return all;
 }
