@@ -2,6 +2,7 @@
 // The entries of the payroll exporters, one line each. An exporter not yet
 // part of the program is an empty entry: its interface type selects it, and
 // the run ends without a transfer file.
+#include "export/asring/asring.h"
 #include "export/baumann/baumann.h"
 #include "export/datev/datev.h"
 #include "export/dispatch.h"
@@ -14,11 +15,13 @@
 #include "export/paisy_br/paisy_br.h"
 #include "export/perman/perman.h"
 #include "export/proal/proal.h"
+#include "export/raet/raet.h"
 #include "export/sage/sage.h"
 #include "export/sap/sap.h"
 #include "export/sbs/sbs.h"
 #include "export/schleupen/schleupen.h"
 #include "export/topas/topas.h"
+#include "export/xxl_exact/xxl_exact.h"
 
 namespace lug::exporters {
 
@@ -33,9 +36,9 @@ inline const Exporter sap = exportSap;
 inline const Exporter sage = exportSage;
 inline const Exporter proal = exportProal;
 inline const Exporter perman = exportPerman;
-inline const Exporter raet;
-inline const Exporter asring;
-inline const Exporter xxlExact;
+inline const Exporter raet = exportRaet;
+inline const Exporter asring = exportAsring;
+inline const Exporter xxlExact = exportXxlExact;
 inline const Exporter emis = exportEmis;
 inline const Exporter schleupen = exportSchleupen;
 inline const Exporter sbs = exportSbs;

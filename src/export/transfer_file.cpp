@@ -31,8 +31,8 @@ fs::path formerTransferDir(const fs::path& exportDir) {
   return exportDir.parent_path().parent_path().parent_path() / "Lohn- und Gehaltsübergabe";
 }
 
-TransferFile::TransferFile(const fs::path& exportDir, std::string name, FormerCopy former)
-    : exportDir_(exportDir), name_(std::move(name)), former_(former) {}
+TransferFile::TransferFile(const fs::path& exportDir, std::string name)
+    : exportDir_(exportDir), name_(std::move(name)) {}
 
 TransferFile::~TransferFile() {
   discard();
@@ -43,9 +43,9 @@ fs::path TransferFile::temporaryPath() const {
   return exportDir_ / ("." + name_ + ".tmp");
 }
 
-bool TransferFile::open() {
+bool TransferFile::open(FormerCopy former) {
   std::error_code ignored;
-  if (former_ == FormerCopy::Remove) fs::remove(formerTransferDir(exportDir_) / name_, ignored);
+  if (former == FormerCopy::Remove) fs::remove(formerTransferDir(exportDir_) / name_, ignored);
   discard();
   failed_ = false;
   // A stale temporary file, or a link planted in its place, is removed and

@@ -12,27 +12,26 @@
 
 namespace lug::exporters {
 
-// What opening a transfer file does with the file of the same name in the
-// former transfer directory: most exporters remove it, a few leave it alone.
+// Whether opening a transfer file removes the file of the same name in the
+// former transfer directory (most payroll systems' files) or leaves it.
 enum class FormerCopy { Remove, Keep };
 
 class TransferFile {
  public:
   // `exportDir` is the transfer directory's Export subdirectory of the schema
   // ("../Transfer/Lohn und Gehalt/Export/<SCHEMA>").
-  TransferFile(const std::filesystem::path& exportDir, std::string name,
-               FormerCopy former = FormerCopy::Remove);
+  TransferFile(const std::filesystem::path& exportDir, std::string name);
   // Removes the temporary file unless the file was committed.
   ~TransferFile();
   TransferFile(const TransferFile&) = delete;
   TransferFile& operator=(const TransferFile&) = delete;
 
   // Deletes the file of the same name in the former transfer directory
-  // ("../Transfer/Lohn- und Gehaltsübergabe"; a missing file is no error;
-  // not with FormerCopy::Keep) and
+  // ("../Transfer/Lohn- und Gehaltsübergabe"; a missing file is no error) and
   // creates the temporary file exclusively, after removing a stale one or a
-  // link in its place. False when it cannot be created.
-  bool open();
+  // link in its place. False when it cannot be created. With
+  // FormerCopy::Keep the former transfer directory is left alone.
+  bool open(FormerCopy former = FormerCopy::Remove);
   // Appends UTF-8 text as Windows-1252, every line feed as CR LF.
   void write(std::string_view text);
   void printf(const char* format, ...) __attribute__((format(printf, 2, 3)));
@@ -56,7 +55,6 @@ class TransferFile {
 
   std::filesystem::path exportDir_;
   std::string name_;
-  FormerCopy former_;
   std::FILE* file_ = nullptr;
   bool failed_ = false;
   bool closed_ = false;  // complete under the temporary name

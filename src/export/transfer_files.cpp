@@ -19,8 +19,8 @@ TransferFiles::TransferFiles(RunContext& ctx, std::vector<std::string> names)
 
 TransferFile& TransferFiles::open(const std::string& name, const char* openFailure,
                                   FormerCopy former) {
-  auto file = std::make_unique<TransferFile>(ctx_.exportDir, name, former);
-  if (!file->open()) {
+  auto file = std::make_unique<TransferFile>(ctx_.exportDir, name);
+  if (!file->open(former)) {
     ctx_.log("%s", openFailure);
     throw base::RunExit{1};
   }
