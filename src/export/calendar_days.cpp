@@ -4,6 +4,8 @@
 #include <cstdio>
 #include <optional>
 
+#include "export/framework.h"
+
 namespace lug::exporters {
 namespace {
 
@@ -43,13 +45,29 @@ std::string previousDay(const std::string& ddmmyyyy) {
   return movedBy(ddmmyyyy, -1);
 }
 
+int16_t lastDayOfMonth(int32_t year, int32_t month) {
+  switch (month) {
+    case 2:
+      return (year % 4 == 0 && year % 100 != 0) || year % 400 == 0 ? 29 : 28;
+    case 4:
+    case 6:
+    case 9:
+    case 11:
+      return 30;
+    default:
+      return 31;
+  }
+}
+
 int32_t withinMonth(int32_t yyyymmdd) {
-  const int year = yyyymmdd / 10000;
-  const unsigned month = static_cast<unsigned>(yyyymmdd / 100 % 100);
-  const unsigned day = static_cast<unsigned>(yyyymmdd % 100);
-  const chrono::year_month_day_last last{chrono::year{year} / chrono::month{month} / chrono::last};
-  if (yyyymmdd <= 0 || !last.ok() || day <= static_cast<unsigned>(last.day())) return yyyymmdd;
-  return yyyymmdd - static_cast<int32_t>(day) + static_cast<int32_t>(unsigned{last.day()});
+  const int32_t month = yyyymmdd / 100 % 100;
+  if (yyyymmdd <= 0 || month < 1 || month > 12) return yyyymmdd;
+  const int32_t lastDay = lastDayOfMonth(yyyymmdd / 10000, month);
+  return yyyymmdd % 100 > lastDay ? yyyymmdd / 100 * 100 + lastDay : yyyymmdd;
+}
+
+int32_t shiftCalendarDate(int32_t yyyymmdd, int offset) {
+  return withinMonth(shiftDate(yyyymmdd, offset));
 }
 
 std::string dottedDate(int32_t yyyymmdd) {

@@ -18,6 +18,15 @@ std::string previousDay(const std::string& ddmmyyyy);
 // day (20240229). Other numbers stay as they are.
 int32_t withinMonth(int32_t yyyymmdd);
 
+// The number of days of a month (1..12) of the Gregorian calendar.
+int16_t lastDayOfMonth(int32_t year, int32_t month);
+
+// A date yyyymmdd moved by `offset` months with year carry (shiftDate), whose
+// day is then kept inside the new month: a 31st moved into a month of 30 days
+// becomes the 30th, the 31st of January moved by one month the last day of
+// February. A payroll system must never be handed a day that does not exist.
+int32_t shiftCalendarDate(int32_t yyyymmdd, int offset);
+
 // A date yyyymmdd as dd.mm.yyyy.
 std::string dottedDate(int32_t yyyymmdd);
 

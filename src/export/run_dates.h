@@ -1,7 +1,6 @@
 #pragma once
 // Dates a hand-over takes from the run itself: the booking date the period
-// run gives the period's month records, the day the run started, and booking
-// dates moved into the payroll month.
+// run gives the period's month records, the day the run started.
 #include <cstdint>
 #include <string>
 
@@ -17,12 +16,6 @@ const std::string& periodBookingDate(const RunContext& ctx);
 
 // The day the run started (its start time "dd.mm.yyyy hh24:mi:ss") as yyyymmdd.
 int32_t runDate(const RunContext& ctx);
-
-// A date yyyymmdd moved by `offset` months with year carry (shiftDate), whose
-// day is then kept inside the new month: a 31st moved into a month of 30 days
-// becomes the 30th, the 31st of January moved by one month the last day of
-// February. A payroll system must never be handed a day that does not exist.
-int32_t shiftCalendarDate(int32_t yyyymmdd, int offset);
 
 // The period cursor's whole record, in the order "Zk1Abr ,Zk1Lfn ,Zk1Stz
 // ,Zk1Bdt ,Zk1Pnr ,Zk1Zkt ,Zk1Lna ,Zk1Lgr ,Zk1Kst ,Zk1Ktr ,Zk1Krt ,Zk1Std

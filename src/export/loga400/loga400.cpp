@@ -6,6 +6,7 @@
 #include <string>
 
 #include "base/interface_row.h"
+#include "export/calendar_days.h"
 #include "export/field_text.h"
 #include "export/loga400/loga400_steps.h"
 
@@ -177,21 +178,6 @@ bool isCounter(const std::string& stz) {
   return stz == "B1" || stz == "SS";
 }
 
-// Last day of a month yyyymm; February has 29 days in years divisible by 4.
-int16_t lastDayOf(int32_t month) {
-  switch (month % 100) {
-    case 2:
-      return (month / 100) % 4 == 0 ? 29 : 28;
-    case 4:
-    case 6:
-    case 9:
-    case 11:
-      return 30;
-    default:
-      return 31;
-  }
-}
-
 }  // namespace
 
 std::string wageTypeCode(const std::string& lna) {
@@ -336,7 +322,7 @@ Staged Loga400::staged(const std::string& date, const std::string& upn) const {
   if (lug_.dtm == 3)
     s.day = 0;
   else if (s.day > 28 && lug_.mon != 0)
-    s.day = lastDayOf(s.month);
+    s.day = lastDayOfMonth(s.month / 100, s.month % 100);
   return s;
 }
 

@@ -1,6 +1,7 @@
 #include "export/paisy/paisy_rules.h"
 
 #include "base/run_statements.h"
+#include "export/calendar_days.h"
 
 namespace lug::exporters::paisy {
 namespace {
@@ -69,20 +70,6 @@ std::string companyCode(const InterfaceHeader& header, const std::string& akr) {
   std::string code = !header.fir.empty() ? header.fir : !header.akr.empty() ? header.akr : akr;
   if (!code.empty() && code[0] == '_') code[0] = ' ';
   return code.substr(0, 2);
-}
-
-int16_t lastDayOfMonth(int32_t year, int32_t month) {
-  switch (month) {
-    case 2:
-      return (year % 4 == 0 && year % 100 != 0) || year % 400 == 0 ? 29 : 28;
-    case 4:
-    case 6:
-    case 9:
-    case 11:
-      return 30;
-    default:
-      return 31;
-  }
 }
 
 PayrollDate payrollDate(RunContext& ctx, const std::string& bookingDate, int16_t offset) {

@@ -32,9 +32,6 @@ struct PayrollDate {
 // leaves the year.
 PayrollDate payrollDate(RunContext& ctx, const std::string& bookingDate, int16_t offset);
 
-// Last day of a month of a year.
-int16_t lastDayOfMonth(int32_t year, int32_t month);
-
 // Whether a P3 record reverses an absence handed over before: a difference
 // record (Zk1Rre 2) with negative minutes or days.
 bool isReversal(const PeriodRecord& record);

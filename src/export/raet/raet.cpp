@@ -2,6 +2,7 @@
 
 #include <string>
 
+#include "export/calendar_days.h"
 #include "export/framework.h"
 #include "export/handover.h"
 #include "export/layout.h"

@@ -6,6 +6,7 @@
 #include <utility>
 #include <vector>
 
+#include "export/calendar_days.h"
 #include "export/framework.h"
 #include "export/handover.h"
 #include "export/layout.h"
