@@ -1,7 +1,6 @@
 #pragma once
-// The entries of the payroll exporters, one line each. An exporter not yet
-// part of the program is an empty entry: its interface type selects it, and
-// the run ends without a transfer file.
+// The entries of the payroll exporters, one line each, as the dispatch table
+// names them.
 #include "export/asring/asring.h"
 #include "export/baumann/baumann.h"
 #include "export/datev/datev.h"
