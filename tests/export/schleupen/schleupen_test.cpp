@@ -77,7 +77,7 @@ TEST_F(SchleupenTest, AddingKeepsTheExactSumOfMinutes) {
   ASSERT_EQ(rows.size(), 61u);
   for (int minutes = 0; minutes < 60; ++minutes) {
     const int sum = minutes + 1;
-    char hours[8];
+    char hours[32];
     std::snprintf(hours, sizeof hours, "%03d%02d", sum / 60, sum % 60 * 10 / 6);
     EXPECT_EQ(rows[static_cast<size_t>(minutes)][5], hours) << minutes << " + 1 minutes";
     EXPECT_EQ(rows[static_cast<size_t>(minutes)][2], "04100") << "the first cost centre stays";
