@@ -13,8 +13,9 @@
 namespace lug {
 
 namespace calc {
+class Calendar;
 class InterfaceLines;
-}
+}  // namespace calc
 
 // The accounting group's payroll-interface row (Hor171Lug).
 struct InterfaceRow {
@@ -60,8 +61,10 @@ class RunContext {
   std::string exportDir;
   int status = 0;  // status of the last statement
   // Reference data read once per run and served from memory: the interface
-  // lines (calc/interface_lines.h), read at their first use.
+  // lines (calc/interface_lines.h) and the calendar (calc/calendar.h), read
+  // at their first use.
   std::shared_ptr<calc::InterfaceLines> interfaceLines;
+  std::shared_ptr<calc::Calendar> calendar;
 
   // One line in the run log (a printf format and its values; control
   // characters in text values become "?").
