@@ -1,7 +1,5 @@
 #include "recalc/differences.h"
 
-#include <iterator>
-#include <string>
 #include <vector>
 
 #include "base/run_statements.h"
@@ -36,71 +34,16 @@ constexpr char kInterimRecords[] =
     "(((Zk1Abr=:b0 and Zk1Lfn>0) and Zk1Lfn<1000) and (Zk1Rrn is null  or Zk1Rrn=Zk1Abr)) group "
     "by Zk1Stz,Zk1Bdt,Zk1Pnr,Zk1Zkt,Zk1Lna,Zk1Lgr,Zk1Kst,Zk1Ktr,Zk1Krt,Zk1Von,Zk1Bis,Zk1Sts,"
     "Zk1Upn,Zk1Inf";
-// The new row of one old group's record key, and its removal once the group
-// consumed it. The comparison runs both for a batch of record keys at once
-// (see CounterpartBatch); these texts are the form of one key.
-[[maybe_unused]] constexpr char kCounterpart[] =
+constexpr char kCounterpart[] =
     "select Zk3Std ,Zk3Tge ,Zk3Von ,Zk3Bis ,Zk3Inf ,Zk3Abr into :b0,:b1,:b2,:b3,:b4:b5,:b6:b7  "
     "from "
     "Hor331Zk3 where ((((((((((Zk3Stz=:b8 and Zk3Bdt=:b9) and Zk3Pnr=:b10) and Zk3Zkt=:b11) and "
     "Zk3Lna=:b12) and Zk3Lgr=:b13) and Zk3Kst=:b14) and Zk3Ktr=:b15) and Zk3Von=:b16) and "
     "Zk3Bis=:b17) and Zk3Key=:b18)";
-[[maybe_unused]] constexpr char kConsume[] =
+constexpr char kConsume[] =
     "delete  from Hor331Zk3  where ((((((((((Zk3Key=:b0 and Zk3Stz=:b1) and Zk3Bdt=:b2) and "
     "Zk3Pnr=:b3) and Zk3Zkt=:b4) and Zk3Lna=:b5) and Zk3Lgr=:b6) and Zk3Kst=:b7) and Zk3Ktr=:b8) "
     "and Zk3Von=:b9) and Zk3Bis=:b10)";
-// The number of record keys looked up, and of rows removed, with one statement.
-constexpr size_t kBatchKeys = 32;
-constexpr size_t kKeyColumns = 11;
-
-// Equality of the columns with the host variables :b<first>, :b<first+1>, ...,
-// nested as the program's statements nest them.
-std::string equalities(const std::vector<const char*>& columns, size_t first) {
-  std::string text(columns.size() - 1, '(');
-  for (size_t i = 0; i < columns.size(); ++i) {
-    if (i > 0) text += " and ";
-    text += std::string(columns[i]) + "=:b" + std::to_string(first + i);
-    if (i > 0) text += ")";
-  }
-  return text;
-}
-
-// The new rows of kBatchKeys record keys: kCounterpart's condition once per
-// key, the key columns as stored and the row's period and run number, then
-// what kCounterpart reads. The union drops a row that two keys of the batch
-// find (repeated keys, the unused places of a batch).
-const char* counterpartsOfBatch() {
-  static const std::string text = [] {
-    std::string t;
-    for (size_t k = 0; k < kBatchKeys; ++k) {
-      if (k > 0) t += " union ";
-      t += "select Zk3Stz ,Zk3Bdt ,Zk3Pnr ,Zk3Zkt ,Zk3Lna ,Zk3Lgr ,Zk3Kst ,Zk3Ktr ,Zk3Von ,Zk3Bis "
-           ",Zk3Abr ,Zk3Lfn ,Zk3Std ,Zk3Tge ,Zk3Von ,Zk3Bis ,Zk3Inf  from Hor331Zk3 where " +
-           equalities({"Zk3Key", "Zk3Stz", "Zk3Bdt", "Zk3Pnr", "Zk3Zkt", "Zk3Lna", "Zk3Lgr",
-                       "Zk3Kst", "Zk3Ktr", "Zk3Von", "Zk3Bis"},
-                      k * kKeyColumns);
-    }
-    return t;
-  }();
-  return text.c_str();
-}
-
-// Removes kBatchKeys consumed rows, each by its unique key. A row is consumed
-// only as the one row of its record key, so this removes what kConsume would.
-const char* consumeBatch() {
-  static const std::string text = [] {
-    std::string t = "delete  from Hor331Zk3  where (";
-    for (size_t k = 0; k < kBatchKeys; ++k) {
-      if (k > 0) t += " or ";
-      t += equalities({"Zk3Key", "Zk3Abr", "Zk3Lfn", "Zk3Stz", "Zk3Bdt", "Zk3Pnr", "Zk3Zkt",
-                       "Zk3Lna", "Zk3Lgr", "Zk3Kst", "Zk3Ktr"},
-                      k * kKeyColumns);
-    }
-    return t + ")";
-  }();
-  return text.c_str();
-}
-
 constexpr char kNewRows[] =
     "select Zk3Stz ,Zk3Bdt ,Zk3Pnr ,Zk3Zkt ,Zk3Lna ,Zk3Lgr ,Zk3Kst ,Zk3Ktr ,Zk3Krt ,Zk3Std ,Zk3Tge "
     ",Zk3Von ,Zk3Bis ,Zk3Sts ,Zk3Upn ,Zk3Inf ,Zk3Abr  from Hor331Zk3 where Zk3Key=:b0";
@@ -166,112 +109,6 @@ int fetchNewRow(db::Cursor& c, NewRow& n) {
                   n.von, n.bis, n.sts, n.upn, n.inf, n.abr});
 }
 
-// The record key under which an old group finds its new row.
-bool sameRecordKey(const Compared& group, const Compared& stored) {
-  return group.stz == stored.stz && group.bdt == stored.bdt && group.pnr == stored.pnr &&
-         group.zkt == stored.zkt && group.lna == stored.lna && group.lgr == stored.lgr &&
-         group.kst == stored.kst && group.ktr == stored.ktr && group.von == stored.von &&
-         group.bis == stored.bis;
-}
-
-// The counterparts of a batch of old groups, read with one statement; the
-// rows the groups consume are deleted with one. A group finds its new row as
-// kCounterpart would: exactly one row of its key that no group consumed
-// before, whose minutes, days, from and to are present (a NULL there makes
-// the select fail with -1405, two rows with -1422). Key columns are compared
-// as stored (with the time of a date) against the group's values as bound,
-// empty equal to empty, the way the statement compares them.
-class CounterpartBatch {
- public:
-  explicit CounterpartBatch(RunContext& ctx) : ctx_(ctx) {}
-
-  void read(const std::vector<OldGroup>& groups) {
-    rows_.clear();
-    db::Cursor c(ctx_.db, counterpartsOfBatch());
-    calc::openCursor(ctx_, c, keyValues(groups));
-    Candidate r;
-    int st;
-    while ((st = fetchCandidate(c, r)) == db::kOk || st == db::kNullFetch) {
-      r.complete = st == db::kOk;
-      rows_.push_back(r);
-    }
-    ctx_.abortIfFatal(st);
-    c.close();
-  }
-
-  // The group's new row, now consumed; its values replace the group's in `n`.
-  bool take(const OldGroup& g, NewRow& n) {
-    Candidate* found = nullptr;
-    int matches = 0;
-    for (Candidate& r : rows_) {
-      if (r.consumed || !sameRecordKey(g, r.stored)) continue;
-      found = &r;
-      ++matches;
-    }
-    if (matches != 1 || !found->complete) return false;
-    found->consumed = true;
-    n.Compared::operator=(g);
-    n.std = found->std, n.tge = found->tge, n.von = found->von, n.bis = found->bis;
-    n.inf = found->inf, n.abr = found->storedAbr;
-    return true;
-  }
-
-  void removeConsumed() {
-    std::vector<const Candidate*> consumed;
-    for (const Candidate& r : rows_)
-      if (r.consumed) consumed.push_back(&r);
-    if (consumed.empty()) return;
-    std::vector<db::In> in;
-    in.reserve(kBatchKeys * kKeyColumns);
-    for (size_t k = 0; k < kBatchKeys; ++k) {
-      const Candidate& r = *consumed[k < consumed.size() ? k : 0];
-      const Compared& c = r.stored;
-      in.insert(in.end(), {ctx_.runKey(), r.storedAbr, r.lfn, c.stz, c.bdt, c.pnr, c.zkt, c.lna,
-                           c.lgr, c.kst, c.ktr});
-    }
-    ctx_.abortIfFatal(ctx_.db.exec(consumeBatch(), in));
-  }
-
- private:
-  struct Candidate {
-    Compared stored;  // the key columns as stored
-    // Written by every run with the row, never NULL.
-    int32_t storedAbr = 0;
-    int16_t lfn = 0;
-    int32_t std = 0, tge = 0;
-    std::string von{}, bis{};
-    int16_t inf = 0;
-    bool complete = false;
-    bool consumed = false;
-  };
-
-  static int fetchCandidate(db::Cursor& c, Candidate& r) {
-    Compared& k = r.stored;
-    r.consumed = false;
-    return c.fetch({db::Out(k.stz).asStored(), db::Out(k.bdt).asStored(), db::Out(k.pnr).asStored(),
-                    db::Out(k.zkt).asStored(), db::Out(k.lna).asStored(), db::Out(k.lgr).asStored(),
-                    db::Out(k.kst).asStored(), db::Out(k.ktr).asStored(), db::Out(k.von).asStored(),
-                    db::Out(k.bis).asStored(), r.storedAbr, r.lfn, db::Out(r.std).required(),
-                    db::Out(r.tge).required(), db::Out(r.von).required(), db::Out(r.bis).required(),
-                    r.inf});
-  }
-
-  // The key of every group; the unused places of the batch repeat the first.
-  std::vector<db::In> keyValues(const std::vector<OldGroup>& groups) const {
-    std::vector<db::In> in;
-    in.reserve(kBatchKeys * kKeyColumns);
-    for (size_t k = 0; k < kBatchKeys; ++k) {
-      const OldGroup& g = groups[k < groups.size() ? k : 0];
-      in.insert(in.end(), {ctx_.runKey(), g.stz, g.bdt, g.pnr, g.zkt, g.lna, g.lgr, g.kst, g.ktr,
-                           g.von, g.bis});
-    }
-    return in;
-  }
-
-  RunContext& ctx_;
-  std::vector<Candidate> rows_;
-};
-
 // The run-log lines of one kind of comparison.
 struct Messages {
   const char* title;    // logged after a blank line
@@ -320,15 +157,18 @@ class Comparison {
   void oldGroups(const char* statement, db::Ins in) {
     db::Cursor old(ctx_.db, statement);
     calc::openCursor(ctx_, old, in);
-    std::vector<OldGroup> batch;
     OldGroup g;
     int st;
     while ((st = fetchOldGroup(old, g)) == db::kOk) {
       if (!ctx_.pnrFilter.empty() && ctx_.pnrFilter != g.pnr) continue;
-      batch.push_back(g);
-      if (batch.size() == kBatchKeys) compare(batch);
+      NewRow n;
+      if (counterpart(g, n)) {
+        changed(g, n);
+        consume(g);
+      } else {
+        cancelled(g);
+      }
     }
-    if (!batch.empty()) compare(batch);
     ctx_.abortIfFatal(st);
     old.close();
   }
@@ -346,19 +186,21 @@ class Comparison {
   }
 
  private:
-  // The old groups of a batch in the order read: a changed value where the
-  // group finds its new row, else a cancellation.
-  void compare(std::vector<OldGroup>& batch) {
-    counterparts_.read(batch);
-    for (const OldGroup& g : batch) {
-      NewRow n;
-      if (counterparts_.take(g, n))
-        changed(g, n);
-      else
-        cancelled(g);
-    }
-    counterparts_.removeConsumed();
-    batch.clear();
+  // The new row of the old group's record key; its values replace the old
+  // ones in `n`.
+  bool counterpart(const OldGroup& g, NewRow& n) {
+    n.Compared::operator=(g);
+    const int st = ctx_.db.exec(
+        kCounterpart,
+        {g.stz, g.bdt, g.pnr, g.zkt, g.lna, g.lgr, g.kst, g.ktr, g.von, g.bis, ctx_.runKey()},
+        {n.std, n.tge, n.von, n.bis, n.inf, n.abr});
+    ctx_.abortIfFatal(st);
+    return st == db::kOk;
+  }
+
+  void consume(const Compared& g) {
+    ctx_.abortIfFatal(ctx_.db.exec(kConsume, {ctx_.runKey(), g.stz, g.bdt, g.pnr, g.zkt, g.lna,
+                                              g.lgr, g.kst, g.ktr, g.von, g.bis}));
   }
 
   void changed(const OldGroup& g, const NewRow& n) {
@@ -493,7 +335,6 @@ class Comparison {
   const std::string cutoff_;
   const bool journal_;
   calc::SequenceNumbers numbers_;
-  CounterpartBatch counterparts_{ctx_};
 };
 
 }  // namespace
