@@ -4,12 +4,18 @@
 // export directory ...), together with the run's database session and log.
 #include <array>
 #include <cstdint>
+#include <memory>
 #include <string>
 
 #include "base/run_log.h"
 #include "db/session.h"
 
 namespace lug {
+
+namespace calc {
+class Calendar;
+class InterfaceLines;
+}  // namespace calc
 
 // The accounting group's payroll-interface row (Hor171Lug).
 struct InterfaceRow {
@@ -54,6 +60,11 @@ class RunContext {
   int recalcCount = 0;
   std::string exportDir;
   int status = 0;  // status of the last statement
+  // Reference data read once per run and served from memory: the interface
+  // lines (calc/interface_lines.h) and the calendar (calc/calendar.h), read
+  // at their first use.
+  std::shared_ptr<calc::InterfaceLines> interfaceLines;
+  std::shared_ptr<calc::Calendar> calendar;
 
   // One line in the run log (a printf format and its values; control
   // characters in text values become "?").

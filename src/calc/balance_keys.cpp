@@ -1,5 +1,7 @@
 #include "calc/balance_keys.h"
 
+#include "calc/interface_lines.h"
+
 namespace lug::calc {
 namespace {
 
@@ -97,11 +99,31 @@ const SpecialKey kSpecialKeys[] = {
      [](RunContext& ctx, const SpecialKeyInput& in) { return carryOver(ctx, kCarryOver5, in); }},
 };
 
+// kSpecialKeyLine: the line of the special key valid in the period.
+int specialKeyLine(RunContext& ctx, const SpecialKeyInput& in, const std::string& key,
+                   std::string& lna, std::string& ztk, std::string& stz) {
+  const InterfaceLines& lines = InterfaceLines::of(ctx);
+  if (!lines.inMemory()) {
+    const int st = ctx.db.exec(kSpecialKeyLine, {in.lugKey, key, in.period.von, in.period.bis},
+                               {lna, ztk, stz});
+    ctx.abortIfFatal(st);
+    return st;
+  }
+  const InterfaceLine* line = nullptr;
+  const int st = lines.selectOne(
+      [&](const InterfaceLines::Line& l) {
+        return InterfaceLines::equal(l.values.num, in.lugKey) &&
+               InterfaceLines::equal(l.values.lgr, key) &&
+               InterfaceLines::validIn(l, in.period.von, in.period.bis);
+      },
+      line);
+  if (line) lna = line->lna, ztk = line->ztk, stz = line->stz;
+  return st;
+}
+
 void writeKey(RunContext& ctx, const SpecialKeyInput& in, RecordWriter& to, const SpecialKey& key) {
   std::string lna, ztk, stz;
-  int st = ctx.db.exec(kSpecialKeyLine, {in.lugKey, key.key, in.period.von, in.period.bis},
-                       {lna, ztk, stz});
-  ctx.abortIfFatal(st);
+  int st = specialKeyLine(ctx, in, key.key, lna, ztk, stz);
   if (st != db::kOk) return;
   const Record r{.stz = stz,
                  .bdt = in.bdt,

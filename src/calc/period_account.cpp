@@ -2,6 +2,7 @@
 
 #include <map>
 
+#include "calc/calendar.h"
 #include "calc/day_counts.h"
 #include "calc/employee_days.h"
 
@@ -70,6 +71,17 @@ class CalendarDays {
   }
 
   void load() {
+    const Calendar& calendar = Calendar::of(ctx_);
+    if (calendar.inMemory()) {
+      for (const Calendar::Day* d : calendar.between(span_.von, span_.bis)) {
+        Next& entry = days_[d->day];
+        entry.next = d->next;
+        entry.status = d->status;
+        ++entry.rows;
+      }
+      load_ = Load::Done;
+      return;
+    }
     db::Cursor rows(ctx_.db, kCalendarOfSpan);
     int st = rows.open({span_.von, span_.bis});
     std::string day, next;

@@ -5,6 +5,7 @@
 #include "calc/balance_keys.h"
 #include "calc/day_counts.h"
 #include "calc/day_summary.h"
+#include "calc/interface_lines.h"
 #include "calc/line_values.h"
 #include "calc/records.h"
 #include "calc/site_values.h"
@@ -40,6 +41,11 @@ constexpr char kSummedDayValues[] =
     ",ZkbSta "
     " from Hor331Zkb where ((((ZkbPnr=:b0 and ZkbZkt=:b1) and ZkbZtr=1) and ZkbDtm>=:b2) and "
     "ZkbDtm<=:b3) group by ZkbPnr,ZkbZtr,ZkbKst,ZkbKtr,ZkbKrt,ZkbZkt,ZkbStg,ZkbSta order by ZkbZkt";
+// kMonthValues for all accounts of an employee at once.
+constexpr char kEmployeeMonthValues[] =
+    "select ZkbPnr ,ZkbZtr ,ZkbKst ,ZkbKtr ,ZkbKrt ,ZkbZkt ,ZkbStd ,ZkbTge ,ZkbStg ,ZkbSta  from "
+    "Hor331Zkb where (((ZkbPnr=:b0 and ZkbZtr=3) and ZkbDtm>=:b1) and ZkbDtm<=:b2) order by "
+    "ZkbZkt,ZkbDtm";
 constexpr int16_t kPartialTopasRun = 2;
 
 // What the period run keeps of one employment row; cleared for every row.
@@ -49,6 +55,46 @@ struct RowState {
   CostAssignment cost;
   bool costRead = false;
   bool written = false;  // a period record was attempted
+};
+
+// The month values (ZkbZtr 3) of one employee in the period, read with one
+// cursor for all interface lines; the run does not write bookings. The rows
+// of one account come in the order kMonthValues reads them, as both order by
+// account and day. When a row cannot be read, the employee's accounts are
+// read one by one with kMonthValues, which reports the failure.
+class MonthValues {
+ public:
+  // Reads the employee's values unless they are read already; false when
+  // they could not be read.
+  bool read(RunContext& ctx, const std::string& pnr, const Span& period) {
+    if (pnr == pnr_ && period == period_) return complete_;
+    pnr_ = pnr, period_ = period;
+    rows_.clear();
+    db::Cursor c(ctx.db, kEmployeeMonthValues);
+    openCursor(ctx, c, {pnr, period.von, period.bis});
+    Booking b;
+    int st;
+    while ((st = fetchAccountRow(c, b)) == db::kOk) rows_.push_back(b);
+    c.close();
+    ctx.abortIfFatal(st);
+    complete_ = st == db::kNoData;
+    return complete_;
+  }
+
+  // The values of the account (ZkbZkt=:zkt: an empty account has none).
+  std::vector<const Booking*> ofAccount(const std::string& zkt) const {
+    std::vector<const Booking*> out;
+    if (zkt.empty()) return out;
+    for (const Booking& b : rows_)
+      if (b.zkt == zkt) out.push_back(&b);
+    return out;
+  }
+
+ private:
+  std::string pnr_;
+  Span period_;
+  bool complete_ = false;
+  std::vector<Booking> rows_;
 };
 
 class PeriodRun {
@@ -194,12 +240,16 @@ class PeriodRun {
 
   // The interface lines of one record kind.
   void recordKind(const Employment& row, const std::string& stz) {
-    db::Cursor lines(ctx_.db, kLines);
+    LineCursor lines(ctx_, kLines, [&](const InterfaceLines::Line& l) {
+      return InterfaceLines::equal(l.values.num, lug_.lug) &&
+             InterfaceLines::equal(l.values.stz, stz) &&
+             InterfaceLines::validIn(l, booked_.von, booked_.bis);
+    });
     int st = lines.open({lug_.lug, stz, booked_.von, booked_.bis});
     if (st != db::kOk) ctx_.fail(st, "Warnung Hor171Lu1-Status: %d, Stz: %s", st, stz.c_str());
     InterfaceLine line;
     NewestLines newest(ctx_);
-    while (st == db::kOk && (st = fetchLine(lines, line)) != db::kNoData) {
+    while (st == db::kOk && (st = lines.fetch(line)) != db::kNoData) {
       if (st != db::kOk) {
         ctx_.fail(st, "Warnung Hor171Lu1-Status: %d, Stz: %s", st, stz.c_str());
         st = db::kOk;  // the line is skipped
@@ -219,6 +269,10 @@ class PeriodRun {
   void interfaceLine(const Employment& row, const InterfaceLine& line) {
     if (!applies(line)) return;
     const bool summed = line.ztr != 0 || (ctx_.topas != 0 && ctx_.lfn == kPartialTopasRun);
+    if (!summed && monthValues_.read(ctx_, row.pnr, booked_)) {
+      for (const Booking* b : monthValues_.ofAccount(line.ztk)) booking(line, *b);
+      return;
+    }
     db::Cursor bookings(ctx_.db, summed ? kSummedDayValues : kMonthValues);
     // An open that fails repeats its status at the first fetch, which
     // reports it with the step's message.
@@ -260,6 +314,7 @@ class PeriodRun {
   InterfaceRow lug_;  // interface of akr_
   std::string bookingDate_;
   LineScope scope_;  // of the employee whose accounts are computed
+  MonthValues monthValues_;
   std::vector<std::string> recordKinds_;
   InterruptionLine interruption_;
   bool hasInterruptionLine_ = false;

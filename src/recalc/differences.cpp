@@ -3,6 +3,7 @@
 #include <vector>
 
 #include "base/run_statements.h"
+#include "calc/interface_lines.h"
 #include "calc/records.h"
 #include "calc/source_rows.h"
 #include "db/insert_or_add.h"
@@ -248,10 +249,25 @@ class Comparison {
   // Whether the new row's interface line is a period account, whose spans
   // are handed over even without minutes and days.
   bool periodAccount(const NewRow& n) {
-    int16_t ztr = 0;
-    ctx_.abortIfFatal(
-        ctx_.db.exec(kPeriodAccountLine, {ctx_.lug.lug, n.stz, n.zkt, n.lna, n.von, n.bis}, {ztr}));
-    return ztr != 0;
+    using calc::InterfaceLines;
+    const InterfaceLines& lines = InterfaceLines::of(ctx_);
+    if (!lines.inMemory()) {
+      int16_t ztr = 0;
+      ctx_.abortIfFatal(ctx_.db.exec(kPeriodAccountLine,
+                                     {ctx_.lug.lug, n.stz, n.zkt, n.lna, n.von, n.bis}, {ztr}));
+      return ztr != 0;
+    }
+    const calc::InterfaceLine* line = nullptr;
+    lines.selectOne(
+        [&](const InterfaceLines::Line& l) {
+          return InterfaceLines::equal(l.values.num, ctx_.lug.lug) &&
+                 InterfaceLines::equal(l.values.stz, n.stz) &&
+                 InterfaceLines::equal(l.values.ztk, n.zkt) &&
+                 InterfaceLines::equal(l.values.lna, n.lna) &&
+                 InterfaceLines::validIn(l, n.von, n.bis);
+        },
+        line);
+    return line && line->ztr != 0;
   }
 
   // A difference record whose key this run has handed over already is added

@@ -7,6 +7,7 @@
 #include "base/run_statements.h"
 #include "calc/day_counts.h"
 #include "calc/day_summary.h"
+#include "calc/interface_lines.h"
 #include "calc/line_values.h"
 #include "calc/records.h"
 #include "calc/site_values.h"
@@ -239,12 +240,18 @@ class PeriodRecalc {
   }
 
   void monthValue(const Booking& month, const std::string& stz) {
-    db::Cursor lines(ctx_.db, kLinesOfAccount);
-    calc::openCursor(ctx_, lines, {lug_.lug, stz, month.zkt, period_.von, period_.bis});
+    using calc::InterfaceLines;
+    calc::LineCursor lines(ctx_, kLinesOfAccount, [&](const InterfaceLines::Line& l) {
+      return InterfaceLines::equal(l.values.num, lug_.lug) &&
+             InterfaceLines::equal(l.values.stz, stz) &&
+             InterfaceLines::equal(l.values.ztk, month.zkt) &&
+             InterfaceLines::validIn(l, period_.von, period_.bis) && l.values.rre == 1;
+    });
+    ctx_.abortIfFatal(lines.open({lug_.lug, stz, month.zkt, period_.von, period_.bis}));
     calc::NewestLines newest(ctx_);
     InterfaceLine line;
     int st;
-    while ((st = calc::fetchLine(lines, line)) == db::kOk)
+    while ((st = lines.fetch(line)) == db::kOk)
       if (newest.counts(line) && applies(line)) handOver(line, month);
     ctx_.abortIfFatal(st);
     lines.close();

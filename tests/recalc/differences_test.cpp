@@ -118,6 +118,34 @@ TEST_F(DifferencesTest, CancellationsOfOneKeyAddUpInThisRunsRecord) {
             (Lines{"0|-40", "1|10"}));
 }
 
+// Old groups are compared in batches: a new value consumed by the last group
+// of one batch is gone for the first group of the next, and every value no
+// group consumed is handed over once.
+TEST_F(DifferencesTest, ConsumedValuesStayConsumedAcrossBatches) {
+  Lines expected;
+  for (int i = 0; i < 31; ++i) {  // groups 1 to 31
+    const std::string pnr = std::to_string(9100 + i);
+    handedOver(pnr, 60);
+    computed(pnr, 60 + i % 3);
+    if (i % 3 != 0) expected.push_back(pnr + "|0|NORM||" + std::to_string(i % 3) + "|2|1");
+  }
+  handedOver("9131", 60, "01");        // group 32 consumes the value ...
+  handedOver("9131", 30, "02", 1, 5);  // ... group 33 finds none: cancelled
+  computed("9131", 60);
+  expected.push_back("9131|0|NORM|02|-30|2|1");
+  for (int i = 32; i < 40; ++i) {
+    const std::string pnr = std::to_string(9100 + i);
+    handedOver(pnr, 60);
+    computed(pnr, 60);
+  }
+  computed("9140", 45);  // no old group
+  expected.push_back("9140|0|NORM|09|45|2|1");
+  recalc::differenceRecords(ctx, "2024.01.01");
+
+  EXPECT_EQ(february(), expected);
+  EXPECT_EQ(inst.scalar("select count(*) from Hor331Zk3"), "0");
+}
+
 TEST_F(DifferencesTest, InterimCancellationOfThisRunsOwnRecordIsOnlyLogged) {
   ctx.interim = 1, ctx.lfn = 2;
   handedOver("9007", 10, "", 2, 1);
