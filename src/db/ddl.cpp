@@ -1,5 +1,6 @@
 #include "db/ddl.h"
 
+#include <map>
 #include <set>
 
 #include "db/oracle.h"
@@ -70,31 +71,57 @@ std::string indexStatement(const Table& t, const std::string& suffix,
   return head + name + " ON " + qualified(t, d) + " (" + indexTerms(t, columns) + ")";
 }
 
-std::set<std::string> existingColumns(Session& s, const Table& t, Dialect d) {
-  static const char kSqliteColumns[] = "select name from pragma_table_info(:b0, :b1)";
-  static const char kPgColumns[] =
-      "select column_name from information_schema.columns where table_name=lower(:b0) and "
-      "table_schema=lower(:b1)";
-  Cursor c(s, d == Dialect::Sqlite ? kSqliteColumns : kPgColumns);
-  std::set<std::string> names;
-  std::string schemaName = t.central ? "HORSYSTEM" : (d == Dialect::Sqlite ? "main" : "");
-  if (d == Dialect::Postgres && !t.central) {
+// The columns each table has before the tables are created, by lower-case
+// "schema.table" (all of its columns for a table created just now). The server reads them with one
+// catalogue query for all tables (a query per table costs more than creating it); SQLite asks its
+// pragma per table, which is a local call.
+class ExistingColumns {
+ public:
+  ExistingColumns(Session& s, Dialect d) : s_(s), d_(d) {
+    if (d_ != Dialect::Postgres) return;
     static const char kCurrent[] = "select current_schema() into :b0 from dual";
-    s.exec(kCurrent, {}, {schemaName});
+    static const char kPgColumns[] =
+        "select lower(table_schema) ,lower(table_name) ,lower(column_name)  from "
+        "information_schema.columns where table_schema in (:b0,'horsystem')";
+    s_.exec(kCurrent, {}, {current_});
+    Cursor c(s_, kPgColumns);
+    c.open({current_});
+    std::string schema, table, column;
+    while (c.fetch({schema, table, column}) == kOk) byTable_[schema + "." + table].insert(column);
+    c.close();
   }
-  c.open({t.name, schemaName});
-  std::string name;
-  while (c.fetch({name}) == kOk) names.insert(lowerAscii(name));
-  return names;
-}
 
-int createTable(Session& s, const Table& t, Dialect d) {
+  std::set<std::string> of(const Table& t) {
+    if (d_ == Dialect::Postgres) {
+      auto found = byTable_.find(lowerAscii((t.central ? "horsystem" : current_) + "." + t.name));
+      if (found != byTable_.end()) return found->second;
+      std::set<std::string> created;  // the table did not exist: created whole
+      for (const Column& c : t.columns) created.insert(lowerAscii(c.name));
+      return created;
+    }
+    static const char kSqliteColumns[] = "select name from pragma_table_info(:b0, :b1)";
+    Cursor c(s_, kSqliteColumns);
+    c.open({t.name, t.central ? "HORSYSTEM" : "main"});
+    std::set<std::string> names;
+    std::string name;
+    while (c.fetch({name}) == kOk) names.insert(lowerAscii(name));
+    return names;
+  }
+
+ private:
+  Session& s_;
+  const Dialect d_;
+  std::string current_;
+  std::map<std::string, std::set<std::string>> byTable_;
+};
+
+int createTable(Session& s, const Table& t, Dialect d, ExistingColumns& existing) {
   std::string columns;
   for (const Column& c : t.columns)
     columns += (columns.empty() ? "" : ", ") + columnDefinition(c, d);
   int st = s.execDynamic("CREATE TABLE IF NOT EXISTS " + qualified(t, d) + " (" + columns + ")");
   if (st != kOk) return st;
-  const auto present = existingColumns(s, t, d);
+  const std::set<std::string> present = existing.of(t);
   for (const Column& c : t.columns) {
     if (present.count(lowerAscii(c.name))) continue;
     st = s.execDynamic("ALTER TABLE " + qualified(t, d) + " ADD COLUMN " + columnDefinition(c, d));
@@ -144,8 +171,9 @@ int registerSchema(Session& s, const std::string& schema) {
 
 int createTables(Session& session, const std::string& schema) {
   const Dialect d = session.engine().dialect();
+  ExistingColumns existing(session, d);
   for (const Table& t : Schema::instance().tables()) {
-    int st = createTable(session, t, d);
+    int st = createTable(session, t, d, existing);
     if (st != kOk) return st;
   }
   int st = fillCalendar(session);
