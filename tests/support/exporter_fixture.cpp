@@ -6,6 +6,7 @@
 
 #include "base/interface_row.h"
 #include "base/run_exit.h"
+#include "support/golden.h"
 
 namespace lug::test {
 
@@ -113,13 +114,7 @@ bool ExporterTest::exists(const std::string& name) const {
 }
 
 void ExporterTest::expectGolden(const std::string& bytes, const std::string& goldenPath) const {
-  const std::filesystem::path path = std::filesystem::path(LUG_TEST_SOURCE_DIR) / goldenPath;
-  if (std::getenv("LUG_UPDATE_GOLDEN")) {
-    std::filesystem::create_directories(path.parent_path());
-    std::ofstream(path, std::ios::binary) << bytes;
-  }
-  ASSERT_TRUE(std::filesystem::exists(path)) << "no golden file " << path;
-  EXPECT_EQ(bytes, readFile(path)) << "differs from " << goldenPath;
+  expectGoldenFile(bytes, goldenPath);
 }
 
 std::string ExporterTest::logText() const {

@@ -10,6 +10,7 @@
 
 #include "calc/scenario.h"
 #include "support/exporter_fixture.h"
+#include "support/golden.h"
 
 namespace lug::calc::test {
 namespace {
@@ -60,9 +61,7 @@ class PayrollTablesScenario : public ::testing::Test {
   void expectGolden(const std::string& name) const {
     const fs::path path = inst.exportDir() / name;
     const std::string bytes = fs::exists(path) ? lug::test::readFile(path) : std::string();
-    const fs::path golden = fs::path(LUG_TEST_SOURCE_DIR) / "export/emis/golden" / name;
-    if (std::getenv("LUG_UPDATE_GOLDEN")) std::ofstream(golden, std::ios::binary) << bytes;
-    EXPECT_EQ(bytes, lug::test::readFile(golden)) << name;
+    lug::test::expectGoldenFile(bytes, "export/emis/golden/" + name);
   }
 
   Installation inst;

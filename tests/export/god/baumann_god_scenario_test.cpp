@@ -8,6 +8,7 @@
 
 #include "calc/scenario.h"
 #include "export/god/baumann_god_groups.h"
+#include "support/golden.h"
 
 namespace lug::calc::test {
 namespace {
@@ -18,10 +19,7 @@ TEST(BaumannGodScenario, FilesOfBothGroups) {
   ASSERT_EQ(runAt(inst, "2024.02.05 08:00:00", "B", "1").exitStatus, 1);
   ASSERT_EQ(runAt(inst, "2024.03.05 08:00:00", "G", "12").exitStatus, 1);
   const auto golden = [&](const char* name, const std::string& goldenPath) {
-    const std::string bytes = lug::test::readFile(inst.exportDir() / name);
-    const std::filesystem::path path = std::filesystem::path(LUG_TEST_SOURCE_DIR) / goldenPath;
-    if (std::getenv("LUG_UPDATE_GOLDEN")) std::ofstream(path, std::ios::binary) << bytes;
-    EXPECT_EQ(bytes, lug::test::readFile(path)) << "differs from " << goldenPath;
+    lug::test::expectGoldenFile(lug::test::readFile(inst.exportDir() / name), goldenPath);
   };
   golden("BMNLUG.txt", "export/baumann/golden/run_BMNLUG.txt");
   golden("PVZERZDP.DAT", "export/god/golden/run_PVZERZDP.DAT");

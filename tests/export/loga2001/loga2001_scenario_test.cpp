@@ -9,16 +9,12 @@
 #include <string>
 
 #include "calc/scenario.h"
+#include "support/golden.h"
 
 namespace lug::calc::test {
 namespace {
 
-// Compares bytes with a golden file below tests/ (LUG_UPDATE_GOLDEN=1 writes it).
-void expectGolden(const std::string& bytes, const std::string& goldenPath) {
-  const std::filesystem::path path = std::filesystem::path(LUG_TEST_SOURCE_DIR) / goldenPath;
-  if (std::getenv("LUG_UPDATE_GOLDEN")) std::ofstream(path, std::ios::binary) << bytes;
-  EXPECT_EQ(bytes, lug::test::readFile(path)) << "differs from " << goldenPath;
-}
+using lug::test::expectGoldenFile;
 
 class Loga2001Scenario : public ::testing::Test {
  protected:
@@ -55,8 +51,8 @@ TEST_F(Loga2001Scenario, RecalculatedMonthIsReversedAndHandedOverAgain) {
   ASSERT_EQ(runAt(inst, "2024.03.05 08:00:00", "A1", "2").exitStatus, 1);
 
   // Both runs' commands, in run order: the staging tables are not emptied.
-  expectGolden(exported("Loga2001Lp1.csv"), "export/loga2001/golden/Loga2001Lp1.csv");
-  expectGolden(exported("Loga2001Lpc.csv"), "export/loga2001/golden/Loga2001Lpc.csv");
+  expectGoldenFile(exported("Loga2001Lp1.csv"), "export/loga2001/golden/Loga2001Lp1.csv");
+  expectGoldenFile(exported("Loga2001Lpc.csv"), "export/loga2001/golden/Loga2001Lpc.csv");
   EXPECT_EQ(inst.scalar("select count(*) from Hor331Zk5"), "0");
   const std::string log = fromWindows1252(inst.logText());
   for (const char* never : {"nicht gefunden", "Differenzbildung", "InsertFehler"})

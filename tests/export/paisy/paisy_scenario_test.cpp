@@ -9,6 +9,7 @@
 #include <string>
 
 #include "calc/scenario.h"
+#include "support/golden.h"
 
 namespace lug::calc::test {
 namespace {
@@ -48,13 +49,7 @@ TEST_P(PaisyScenario, FinalRunWritesTheGoldenFiles) {
     SCOPED_TRACE(name);
     const std::string bytes = lug::test::readFile(inst.exportDir() / name);
     EXPECT_FALSE(bytes.empty()) << fromWindows1252(run.log);
-    const std::filesystem::path golden =
-        std::filesystem::path(LUG_TEST_SOURCE_DIR) / "export" / dir / "golden" / ("run_" + name);
-    if (std::getenv("LUG_UPDATE_GOLDEN")) {
-      std::filesystem::create_directories(golden.parent_path());
-      std::ofstream(golden, std::ios::binary) << bytes;
-    }
-    EXPECT_EQ(bytes, lug::test::readFile(golden));
+    lug::test::expectGoldenFile(bytes, "export/" + dir + "/golden/run_" + name);
   }
 }
 

@@ -9,6 +9,7 @@
 #include <string>
 
 #include "calc/scenario.h"
+#include "support/golden.h"
 
 namespace lug::calc::test {
 namespace {
@@ -63,9 +64,7 @@ TEST_P(SageProalPermanScenario, FinalRunWritesTheGoldenFile) {
   const fs::path path = inst.exportDir() / GetParam().file;
   ASSERT_TRUE(fs::exists(path)) << fromWindows1252(run.log);
   const std::string bytes = lug::test::readFile(path);
-  const fs::path golden = fs::path(LUG_TEST_SOURCE_DIR) / "export" / GetParam().golden;
-  if (std::getenv("LUG_UPDATE_GOLDEN")) std::ofstream(golden, std::ios::binary) << bytes;
-  EXPECT_EQ(bytes, lug::test::readFile(golden));
+  lug::test::expectGoldenFile(bytes, std::string("export/") + GetParam().golden);
   EXPECT_EQ(inst.scalar("select AkrAdt from O1001AbrKreis"), "98");
 }
 

@@ -9,6 +9,7 @@
 
 #include "calc/scenario.h"
 #include "support/exporter_fixture.h"
+#include "support/golden.h"
 
 namespace lug::calc::test {
 namespace {
@@ -48,9 +49,7 @@ class SapScenario : public ::testing::Test {
     return fs::exists(path) ? lug::test::readFile(path) : std::string();
   }
   void expectGolden(const std::string& name, const std::string& golden) const {
-    const fs::path path = fs::path(LUG_TEST_SOURCE_DIR) / "export/sap/golden" / golden;
-    if (std::getenv("LUG_UPDATE_GOLDEN")) std::ofstream(path, std::ios::binary) << file(name);
-    EXPECT_EQ(file(name), lug::test::readFile(path)) << golden;
+    lug::test::expectGoldenFile(file(name), "export/sap/golden/" + golden);
   }
 
   Installation inst;
