@@ -52,9 +52,15 @@ Installation::Installation(std::string schema, TestEngine kind)
     : root_(makeTempRoot()), schema_(std::move(schema)), engine_(kind) {
   for (const char* dir : {"Bin", "Files", "Horavia_php/log", "Transfer", "db"})
     fs::create_directories(root_ / dir);
-  if (engine_ == TestEngine::Postgres) pg_ = std::make_unique<PgTestDatabase>();
-  service_ = pg_ ? pg_->service() : (root_ / "db").string();
   int status = 0;
+  if (engine_ == TestEngine::Postgres) {
+    pg_ = std::make_unique<PgTestDatabase>(schema_);  // initialised already
+    service_ = pg_->service();
+    session_ = db::Session::connect({"", "", service_}, schema_, status);
+    if (!session_) throw std::runtime_error("cannot connect to the test database");
+    return;
+  }
+  service_ = (root_ / "db").string();
   auto engine = db::connectEngine({"", "", service_}, status);
   if (!engine || engine->createSchema(schema_) != db::kOk)
     throw std::runtime_error("cannot create test schema");

@@ -4,6 +4,14 @@
 // database the tests may use to create and drop databases; keep it short
 // (the service name of a run has at most 41 characters) and give host, port
 // and user through libpq's PGHOST, PGPORT and PGUSER where needed.
+//
+// Creating a schema's tables and filling the calendar takes the server about
+// half a second, so a test database is a copy of a template database that
+// holds the initialised schema. The template is made once per schema and
+// test program (named by a fingerprint of the program file, so a rebuilt
+// program never reuses an older template) by whichever test process needs it
+// first; processes that race for it build under names of their own and keep
+// the first one renamed into place.
 #include <string>
 
 namespace lug::test {
@@ -14,7 +22,9 @@ bool pgTestServerAvailable();
 
 class PgTestDatabase {
  public:
-  PgTestDatabase();   // creates a database with a name no other test uses
+  // A database with a name no other test uses, holding `schema` with its
+  // tables and those of the central schema, as lug-admin init leaves them.
+  explicit PgTestDatabase(const std::string& schema);
   ~PgTestDatabase();  // drops it, ending sessions that still use it
   PgTestDatabase(const PgTestDatabase&) = delete;
   PgTestDatabase& operator=(const PgTestDatabase&) = delete;
