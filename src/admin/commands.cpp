@@ -21,7 +21,7 @@ const char kUsage[] =
     "       lug-admin decipher HEX\n"
     "       lug-admin ini FILE KEY VALUE\n"
     "       lug-admin generate SERVICE SCHEMA --employees N [--seed S]\n"
-    "       lug-admin demo DIR\n";
+    "       lug-admin demo DIR [--payroll TYPE]\n";
 
 int usage() {
   std::fputs(kUsage, stderr);
@@ -85,9 +85,12 @@ int generate(const std::vector<std::string>& a) {
   return 0;
 }
 
-// demo DIR: a complete demo installation in DIR.
+// demo DIR [--payroll TYPE]: a complete demo installation in DIR, handing
+// over to the payroll system TYPE (DATEV when not given).
 int demo(const std::vector<std::string>& a) {
-  return createDemo(a[0]);
+  if (a.size() == 1) return createDemo(a[0]);
+  if (a.size() != 3 || a[1] != "--payroll") return usage();
+  return createDemo(a[0], a[2]);
 }
 
 struct Command {
@@ -99,7 +102,7 @@ struct Command {
 const std::map<std::string, Command>& commands() {
   static const std::map<std::string, Command> m = {
       {"init", {2, 2, init}}, {"encipher", {1, 1, encipher}}, {"decipher", {1, 1, decipher}},
-      {"ini", {3, 3, ini}},   {"generate", {4, 6, generate}}, {"demo", {1, 1, demo}}};
+      {"ini", {3, 3, ini}},   {"generate", {4, 6, generate}}, {"demo", {1, 3, demo}}};
   return m;
 }
 

@@ -81,13 +81,13 @@ void writeCredentials(const fs::path& root) {
   config::writeConfigValue(ini, "NET8", kService);
 }
 
-void fillDatabase(const fs::path& root) {
+void fillDatabase(const fs::path& root, const demo::PayrollSystem& payroll) {
   const std::string service = (root / "db").string();
   if (initSchema(service, demo::kSchema) != 0) throw DemoError("no database in " + service);
   int status = 0;
   auto session = db::Session::connect({"", "", service}, demo::kSchema, status);
   if (!session) throw SuiteRowError(status);
-  demo::fillCompany(*session);
+  demo::fillCompany(*session, payroll);
 }
 
 void writeStaffList(const fs::path& root) {
@@ -112,8 +112,10 @@ void handOver(const fs::path& root, const demo::Period& p) {
   std::printf("  handed over        %s %d (%s)\n", p.akr.c_str(), p.number, p.month.c_str());
 }
 
-void printSummary(const fs::path& root) {
+void printSummary(const fs::path& root, const demo::PayrollSystem& payroll) {
   const std::string r = root.string();
+  std::printf("  payroll system     %s (interface type %s): %s\n", payroll.name,
+              payroll.interfaceType, payroll.products);
   std::printf(
       "  working directory  %s/Bin\n"
       "  configuration      %s/Files/horavia.ini (LOGIN, PASS, NET8 = %s)\n"
@@ -131,18 +133,25 @@ void printSummary(const fs::path& root) {
 
 }  // namespace
 
-int createDemo(const std::string& dir) {
+int createDemo(const std::string& dir, const std::string& payrollType) {
+  const demo::PayrollSystem* payroll = demo::findPayrollSystem(payrollType);
+  if (!payroll) {
+    std::fprintf(stderr, "lug-admin: demo: unknown payroll system %s; known are %s\n",
+                 payrollType.c_str(), demo::payrollSystemNames().c_str());
+    return 1;
+  }
   try {
     fs::path root = fs::absolute(dir).lexically_normal();
     if (root.filename().empty()) root = root.parent_path();  // "DIR/"
     makeDirectories(root);
     writeCredentials(root);
-    fillDatabase(root);
+    fillDatabase(root, *payroll);
     writeStaffList(root);
-    std::printf("demo installation in %s\n", root.string().c_str());
+    std::printf("demo installation in %s, handing over to %s\n", root.string().c_str(),
+                payroll->name);
     for (const demo::Period& p : demo::periods())
       if (p.handedOver) handOver(root, p);
-    printSummary(root);
+    printSummary(root, *payroll);
     return 0;
   } catch (const SuiteRowError& e) {
     std::fprintf(stderr, "lug-admin: demo: database status %d\n", e.status);

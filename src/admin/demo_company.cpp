@@ -327,16 +327,22 @@ struct Line {
   const char* wageType;
   const char* group;
   int16_t dayByDay, handCosts, checkDays, status, periodAccount;
+  Role role;
+  const char* absenceCode;  // the day code of the absence, or nullptr
 };
 
 // Month values (hours, overtime), night work day by day, leave as check
 // days, sickness as a period account, the leave and flexitime balances on
 // their special keys and the wage type of interruptions.
 const Line kLines[] = {
-    {"AZ", "100", "", 0, 1, 0, 102, 0},     {"MEHR", "200", "", 0, 1, 0, 0, 0},
-    {"NACHT", "210", "ZUS", 1, 1, 0, 0, 0}, {"URL", "300", "", 0, 0, 1, 105, 0},
-    {"KRANK", "400", "", 0, 0, 0, 106, 1},  {"RUL", "910", "RUL", 0, 0, 0, 0, 0},
-    {"GLZ", "920", "GLT", 0, 0, 0, 0, 0},   {"UNB", "950", "", 0, 0, 0, 112, 0},
+    {"AZ", "100", "", 0, 1, 0, 102, 0, Role::Hours, nullptr},
+    {"MEHR", "200", "", 0, 1, 0, 0, 0, Role::Hours, nullptr},
+    {"NACHT", "210", "ZUS", 1, 1, 0, 0, 0, Role::Hours, nullptr},
+    {"URL", "300", "", 0, 0, 1, 105, 0, Role::Leave, "U"},
+    {"KRANK", "400", "", 0, 0, 0, 106, 1, Role::Sickness, "K"},
+    {"RUL", "910", "RUL", 0, 0, 0, 0, 0, Role::Hours, nullptr},
+    {"GLZ", "920", "GLT", 0, 0, 0, 0, 0, Role::Hours, nullptr},
+    {"UNB", "950", "", 0, 0, 0, 112, 0, Role::Hours, nullptr},
 };
 
 struct Group {
@@ -348,17 +354,23 @@ struct Group {
 
 const Group kGroups[] = {{"PROD", "DAT1", "1", 101}, {"VERW", "DAT2", "2", 201}};
 
-constexpr char kCompany[] = "40817";
 constexpr const char* kMonths[] = {"Januar 2025", "Februar 2025", "März 2025"};
 constexpr const char* kHandOvers[] = {"2025.02.03 07:30:00", "2025.03.03 07:30:00",
                                       "2025.04.03 07:30:00"};
 
-void interfaceLines(SuiteRows& rows, const char* lug) {
-  for (const Line& l : kLines)
+// The group of a line: its own, or the absence's day code for exporters that
+// read the kind of an absence there.
+const char* groupOf(const Line& l, const PayrollSystem& payroll) {
+  return l.absenceCode && payroll.absenceCodes == AbsenceCodes::InGroup ? l.absenceCode : l.group;
+}
+
+void interfaceLines(SuiteRows& rows, const char* lug, const PayrollSystem& payroll) {
+  for (const Line& l : kLines) {
     rows.line({.lug = lug,
+               .recordKind = payroll.kindOf(l.role),
                .account = l.account,
                .wageType = l.wageType,
-               .group = l.group,
+               .group = groupOf(l, payroll),
                .validFrom = "2024.01.01",
                .dayByDay = l.dayByDay,
                .handCostCentre = l.handCosts,
@@ -367,22 +379,37 @@ void interfaceLines(SuiteRows& rows, const char* lug) {
                .targetOnly = l.checkDays,
                .status = l.status,
                .periodAccount = l.periodAccount});
+    if (l.absenceCode && payroll.absenceCodes == AbsenceCodes::InAbsenceCode)
+      rows.absenceCode(lug, l.account, l.absenceCode);
+  }
 }
 
-void masterData(SuiteRows& rows) {
+void masterData(SuiteRows& rows, const PayrollSystem& payroll) {
   rows.site(kSchema, "10472");
-  rows.recordKind("DATEV", "LA");
+  for (const std::string& kind : payroll.kinds()) rows.recordKind(payroll.interfaceType, kind);
   rows.dayCode("U", "URL");
   rows.dayCode("K", "KRANK");
   rows.dayCode("UU", "UNB");
   for (const Group& g : kGroups) {
-    rows.group({g.akr, g.lug, 1});
-    rows.interface({.lug = g.lug, .company = kCompany, .payrollGroup = g.payrollGroup});
-    interfaceLines(rows, g.lug);
+    rows.group({.akr = g.akr,
+                .lug = g.lug,
+                .recalcDepth = 1,
+                .clearStaging = payroll.clearsStaging() ? int16_t{1} : int16_t{0}});
+    rows.interface({.lug = g.lug,
+                    .type = payroll.interfaceType,
+                    .company = payroll.company,
+                    .payrollGroup = g.payrollGroup});
+    interfaceLines(rows, g.lug, payroll);
     for (int m = 1; m <= 3; ++m)
       rows.period(g.akr, g.firstPeriod + m - 1, {2025, m, 1, 0, 0, 0},
                   {2025, m, ora::daysInMonth(2025, m), 0, 0, 0});
   }
+}
+
+// "Anton Brandstetter" as payroll files it: "Brandstetter, Anton".
+std::string payrollName(std::string_view name) {
+  const size_t blank = name.rfind(' ');
+  return std::string(name.substr(blank + 1)) + ", " + std::string(name.substr(0, blank));
 }
 
 const char* modelText(const Post& p) {
@@ -410,10 +437,13 @@ const std::vector<Period>& periods() {
   return list;
 }
 
-void fillCompany(db::Session& session) {
+void fillCompany(db::Session& session, const PayrollSystem& payroll) {
   SuiteRows rows(session);
-  masterData(rows);
-  for (const Employee& e : kStaff) EmployeeWriter(rows, e).write();
+  masterData(rows, payroll);
+  for (const Employee& e : kStaff) {
+    rows.name(e.pnr, payrollName(e.name));
+    EmployeeWriter(rows, e).write();
+  }
   if (int st = session.commit(); st != db::kOk) throw SuiteRowError(st);
 }
 

@@ -1,0 +1,49 @@
+#pragma once
+// The payroll systems the demo company can hand over to: per system the
+// interface type its groups get, the record kinds its exporter reads for
+// hours, leave and sickness, the company number at the payroll system and
+// what else its exporter looks up (names, absence codes). The demo's TYPE is
+// one of the system names below in any mix of upper and lower case; the
+// interface type written into the database is the system's own spelling.
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace lug::admin::demo {
+
+// What an interface line of the demo hands over, which decides its record kind.
+enum class Role { Hours, Leave, Sickness };
+
+// Where the exporter finds the kind of an absence ("U" leave, "K" sickness,
+// the day codes of the demo): nowhere, the line's absence code Lu1Fkz, or
+// the line's group Lu1Lgr.
+enum class AbsenceCodes { None, InAbsenceCode, InGroup };
+
+struct PayrollSystem {
+  const char* name;           // as the user names it: DATEV, LODAS, sage, ...
+  const char* interfaceType;  // LugLgp of the demo's interfaces
+  const char* company;        // LugFir: the company number at the payroll system
+  const char* hoursKind;      // Lu1Stz of hour, balance and interruption lines
+  const char* leaveKind;      // Lu1Stz of the leave line (check days)
+  const char* sicknessKind;   // Lu1Stz of the sickness line (absence spans)
+  AbsenceCodes absenceCodes;
+  const char* products;  // what a hand-over produces, for the summary
+
+  const char* kindOf(Role role) const;
+  // The record kinds of Hor170Lg1, each once, in the order of the roles.
+  std::vector<std::string> kinds() const;
+  // DATEV writes one file and has no staging tables: its groups keep the
+  // suite's staging tables and the run log of earlier runs.
+  bool clearsStaging() const;
+};
+
+// The nineteen systems, DATEV (the default) first.
+const std::vector<PayrollSystem>& payrollSystems();
+
+// The system a user's TYPE names (case does not matter), or nullptr.
+const PayrollSystem* findPayrollSystem(std::string_view type);
+
+// "DATEV, LODAS, ..." for messages.
+std::string payrollSystemNames();
+
+}  // namespace lug::admin::demo
