@@ -328,21 +328,21 @@ struct Line {
   const char* group;
   int16_t dayByDay, handCosts, checkDays, status, periodAccount;
   Role role;
-  const char* absenceCode;  // the day code of the absence, or nullptr
+  const char* absenceCode;  // the day code of an absence
 };
 
 // Month values (hours, overtime), night work day by day, leave as check
 // days, sickness as a period account, the leave and flexitime balances on
 // their special keys and the wage type of interruptions.
 const Line kLines[] = {
-    {"AZ", "100", "", 0, 1, 0, 102, 0, Role::Hours, nullptr},
-    {"MEHR", "200", "", 0, 1, 0, 0, 0, Role::Hours, nullptr},
-    {"NACHT", "210", "ZUS", 1, 1, 0, 0, 0, Role::Hours, nullptr},
+    {"AZ", "100", "", 0, 1, 0, 102, 0, Role::Hours, ""},
+    {"MEHR", "200", "", 0, 1, 0, 0, 0, Role::Hours, ""},
+    {"NACHT", "210", "ZUS", 1, 1, 0, 0, 0, Role::Hours, ""},
     {"URL", "300", "", 0, 0, 1, 105, 0, Role::Leave, "U"},
     {"KRANK", "400", "", 0, 0, 0, 106, 1, Role::Sickness, "K"},
-    {"RUL", "910", "RUL", 0, 0, 0, 0, 0, Role::Hours, nullptr},
-    {"GLZ", "920", "GLT", 0, 0, 0, 0, 0, Role::Hours, nullptr},
-    {"UNB", "950", "", 0, 0, 0, 112, 0, Role::Hours, nullptr},
+    {"RUL", "910", "RUL", 0, 0, 0, 0, 0, Role::Hours, ""},
+    {"GLZ", "920", "GLT", 0, 0, 0, 0, 0, Role::Hours, ""},
+    {"UNB", "950", "", 0, 0, 0, 112, 0, Role::Hours, ""},
 };
 
 struct Group {
@@ -361,11 +361,21 @@ constexpr const char* kHandOvers[] = {"2025.02.03 07:30:00", "2025.03.03 07:30:0
 // The group of a line: its own, or the absence's day code for exporters that
 // read the kind of an absence there.
 const char* groupOf(const Line& l, const PayrollSystem& payroll) {
-  return l.absenceCode && payroll.absenceCodes == AbsenceCodes::InGroup ? l.absenceCode : l.group;
+  return payroll.codes(l.role) && payroll.absenceCodes == AbsenceCodes::InGroup ? l.absenceCode
+                                                                                : l.group;
+}
+
+// Leave as spans: a period account like sickness instead of check days.
+Line spansFor(const Line& l, const PayrollSystem& payroll) {
+  if (l.role != Role::Leave || !payroll.leaveSpans) return l;
+  Line spans = l;
+  spans.checkDays = 0, spans.periodAccount = 1;
+  return spans;
 }
 
 void interfaceLines(SuiteRows& rows, const char* lug, const PayrollSystem& payroll) {
-  for (const Line& l : kLines) {
+  for (const Line& line : kLines) {
+    const Line l = spansFor(line, payroll);
     rows.line({.lug = lug,
                .recordKind = payroll.kindOf(l.role),
                .account = l.account,
@@ -379,7 +389,7 @@ void interfaceLines(SuiteRows& rows, const char* lug, const PayrollSystem& payro
                .targetOnly = l.checkDays,
                .status = l.status,
                .periodAccount = l.periodAccount});
-    if (l.absenceCode && payroll.absenceCodes == AbsenceCodes::InAbsenceCode)
+    if (payroll.codes(l.role) && payroll.absenceCodes == AbsenceCodes::InAbsenceCode)
       rows.absenceCode(lug, l.account, l.absenceCode);
   }
 }

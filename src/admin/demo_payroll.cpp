@@ -16,38 +16,40 @@ bool sameName(std::string_view a, std::string_view b) {
 // The record kinds follow what each exporter reads: PAISY takes wage types
 // as "P1" and absence spans as "P3", LOGA400 wage types as "B6", day
 // counters as "B1" (leave days by status) and absence spans as "ZR", TOPAS
-// and Asring wage rows as "LS" and absences as "SS", GOD hours (leave among
-// them, as its absence rows carry no days) as "970" and absence spans as
-// "331", SAP tells absences by their code Lu1Fkz, TOPAS, Asring and GOD by
-// the group of the line; the other
-// exporters take every record kind and the demo keeps DATEV's "LA".
+// and Asring wage rows as "LS" and absences as "SS", GOD hours as "970" and
+// absence spans as "331"; the other exporters take every record kind and
+// the demo keeps DATEV's "LA". SAP tells absences by their code Lu1Fkz,
+// TOPAS, Asring and GOD by the group of the line. Leave is counted in days
+// of the month; SAP and GOD, whose absence rows carry no days but the span,
+// get it as spans of a period account like sickness.
 // Company numbers fit the field each format has for them.
 const std::vector<PayrollSystem> kSystems = {
-    {"DATEV", "DATEV", "40817", "LA", "LA", "LA", AbsenceCodes::None, "datev.csv"},
-    {"LODAS", "LODAS", "40817", "LA", "LA", "LA", AbsenceCodes::None, "LodasSST-0.txt"},
-    {"PAISY", "PAISY", "01", "P1", "P1", "P3", AbsenceCodes::None,
+    {"DATEV", "DATEV", "40817", "LA", "LA", "LA", AbsenceCodes::None, false, "datev.csv"},
+    {"LODAS", "LODAS", "40817", "LA", "LA", "LA", AbsenceCodes::None, false, "LodasSST-0.txt"},
+    {"PAISY", "PAISY", "01", "P1", "P1", "P3", AbsenceCodes::None, false,
      "PaisyP1.txt, PaisyP3.txt, PaisyP4.txt"},
-    {"PSYBR", "PSYBR", "01", "P1", "P1", "P3", AbsenceCodes::None,
+    {"PSYBR", "PSYBR", "01", "P1", "P1", "P3", AbsenceCodes::None, false,
      "PaisyP1b.txt, PaisyP3b.txt, PaisyP4b.txt"},
-    {"LOGA2", "LOGA2", "40817", "LA", "LA", "LA", AbsenceCodes::None,
+    {"LOGA2", "LOGA2", "40817", "LA", "LA", "LA", AbsenceCodes::None, false,
      "Loga2001Lpc.csv, Loga2001Lp1.csv"},
-    {"LOGA", "LOGA", "01", "B6", "B1", "ZR", AbsenceCodes::None,
+    {"LOGA", "LOGA", "01", "B6", "B1", "ZR", AbsenceCodes::None, false,
      "staging tables Hor333B01, Hor333B06, Hor333B05, Hor333Bzr"},
-    {"SAP", "SAP", "800", "LA", "LA", "LA", AbsenceCodes::InAbsenceCode,
+    {"SAP", "SAP", "800", "LA", "LA", "LA", AbsenceCodes::InAbsenceCode, true,
      "SAP2010.txt, SAP2010.csv, SAP2001.txt, SAP2001.csv"},
-    {"sage", "sage", "40817", "LA", "LA", "LA", AbsenceCodes::None, "02041003"},
-    {"ProAL", "ProAL", "40817", "LA", "LA", "LA", AbsenceCodes::None, "ProAL.txt"},
-    {"TOPAS", "TOPAS", "408", "LS", "SS", "SS", AbsenceCodes::InGroup, "LGD038IM, LGD034IM"},
-    {"PRMAN", "PRMAN", "40817", "LA", "LA", "LA", AbsenceCodes::None, "M0060763.001"},
-    {"Raet", "Raet", "40817", "LA", "LA", "LA", AbsenceCodes::None, "Raet.txt"},
-    {"ASR", "ASR", "408", "LS", "SS", "SS", AbsenceCodes::InGroup,
+    {"sage", "sage", "40817", "LA", "LA", "LA", AbsenceCodes::None, false, "02041003"},
+    {"ProAL", "ProAL", "40817", "LA", "LA", "LA", AbsenceCodes::None, false, "ProAL.txt"},
+    {"TOPAS", "TOPAS", "408", "LS", "SS", "SS", AbsenceCodes::InGroup, false, "LGD038IM, LGD034IM"},
+    {"PRMAN", "PRMAN", "40817", "LA", "LA", "LA", AbsenceCodes::None, false, "M0060763.001"},
+    {"Raet", "Raet", "40817", "LA", "LA", "LA", AbsenceCodes::None, false, "Raet.txt"},
+    {"ASR", "ASR", "408", "LS", "SS", "SS", AbsenceCodes::InGroup, false,
      "staging tables Hor333Asr, Hor333Ask"},
-    {"XXL", "XXL", "40817", "LA", "LA", "LA", AbsenceCodes::None, "LO_IMP.txt"},
-    {"EMIS", "EMIS", "40817", "LA", "LA", "LA", AbsenceCodes::None, "staging table Hor333Ems"},
-    {"SCHLP", "SCHLP", "40817", "LA", "LA", "LA", AbsenceCodes::None, "LOXF-0001.csv"},
-    {"SBS", "SBS", "4081", "LA", "LA", "LA", AbsenceCodes::None, "BWA04081.DAT"},
-    {"BAUMN", "BAUMN", "40817", "LA", "LA", "LA", AbsenceCodes::None, "BMNLUG.txt"},
-    {"GOD", "GOD", "4081", "970", "970", "331", AbsenceCodes::InGroup, "PVZERZDP.DAT"},
+    {"XXL", "XXL", "40817", "LA", "LA", "LA", AbsenceCodes::None, false, "LO_IMP.txt"},
+    {"EMIS", "EMIS", "40817", "LA", "LA", "LA", AbsenceCodes::None, false,
+     "staging table Hor333Ems"},
+    {"SCHLP", "SCHLP", "40817", "LA", "LA", "LA", AbsenceCodes::None, false, "LOXF-0001.csv"},
+    {"SBS", "SBS", "4081", "LA", "LA", "LA", AbsenceCodes::None, false, "BWA04081.DAT"},
+    {"BAUMN", "BAUMN", "40817", "LA", "LA", "LA", AbsenceCodes::None, false, "BMNLUG.txt"},
+    {"GOD", "GOD", "4081", "970", "331", "331", AbsenceCodes::InGroup, true, "PVZERZDP.DAT"},
 };
 
 }  // namespace

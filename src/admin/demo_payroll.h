@@ -24,12 +24,15 @@ struct PayrollSystem {
   const char* interfaceType;  // LugLgp of the demo's interfaces
   const char* company;        // LugFir: the company number at the payroll system
   const char* hoursKind;      // Lu1Stz of hour, balance and interruption lines
-  const char* leaveKind;      // Lu1Stz of the leave line (check days)
+  const char* leaveKind;      // Lu1Stz of the leave line
   const char* sicknessKind;   // Lu1Stz of the sickness line (absence spans)
   AbsenceCodes absenceCodes;
+  bool leaveSpans;       // leave as spans of a period account, not as days of the month
   const char* products;  // what a hand-over produces, for the summary
 
   const char* kindOf(Role role) const;
+  // Whether the exporter gets the absence code of a line of this role.
+  bool codes(Role role) const { return role != Role::Hours; }
   // The record kinds of Hor170Lg1, each once, in the order of the roles.
   std::vector<std::string> kinds() const;
   // DATEV writes one file and has no staging tables: its groups keep the
