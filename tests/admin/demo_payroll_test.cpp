@@ -6,10 +6,13 @@
 
 #include <filesystem>
 #include <map>
+#include <memory>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "support/installation.h"
+#include "support/pg_test_database.h"
 
 namespace lug::test {
 namespace {
@@ -53,25 +56,46 @@ const Product kProducts[] = {
     {"GOD", {"PVZERZDP.DAT"}, {"Hor333God"}},
 };
 
+// On the PostgreSQL server a demo with its four earlier hand-overs takes
+// ten times as long as on the embedded engine (about 25 s): there the test
+// runs the two systems whose demos set up the most (absence codes, names and
+// leave spans; record kinds LS and SS, absence groups and the clock's choice
+// of a final run). That the exporters write the same on both engines is the
+// engine comparison's business.
+bool runsOnServer(const Product& p) {
+  return std::string_view(p.type) == "SAP" || std::string_view(p.type) == "TOPAS";
+}
+
+// The demo keeps its database in its directory, or, when the suite runs on
+// PostgreSQL, in a database of its own on the test server.
 class DemoPayrollTest : public ::testing::TestWithParam<Product> {
  protected:
-  DemoPayrollTest() { fs::create_directories(scratch); }
+  DemoPayrollTest() {
+    fs::create_directories(scratch);
+    if (onServer && runsOnServer(GetParam())) server = std::make_unique<PgTestDatabase>();
+  }
   ~DemoPayrollTest() override {
     std::error_code ignored;
     fs::remove_all(scratch, ignored);
   }
 
+  RunResult createDemo(const char* type) {
+    std::vector<std::string> args{"demo", demo.string(), "--payroll", type};
+    if (server) args.insert(args.end(), {"--service", server->service()});
+    return runProgram(LUG_ADMIN_BINARY, scratch, args);
+  }
+
   std::string scalar(const std::string& sql) {
+    const std::string service = server ? server->service() : (demo / "db").string();
     int status = 0;
-    auto session = db::Session::connect({"", "", (demo / "db").string()}, "DEMO", status);
+    auto session = db::Session::connect({"", "", service}, "DEMO", status);
     if (!session) throw std::runtime_error("no demo database: " + std::to_string(status));
     return queryRows(*session, sql).at(0).at(0);
   }
 
-  // Every file of the export directory with its bytes.
-  std::map<std::string, std::string> transferFiles() const {
+  // Every file of a directory with its bytes.
+  static std::map<std::string, std::string> filesIn(const fs::path& dir) {
     std::map<std::string, std::string> files;
-    const fs::path dir = demo / "Transfer" / "Lohn und Gehalt" / "Export" / "DEMO";
     for (const auto& entry : fs::directory_iterator(dir))
       files[entry.path().filename().string()] = readFile(entry.path());
     return files;
@@ -79,20 +103,21 @@ class DemoPayrollTest : public ::testing::TestWithParam<Product> {
 
   fs::path scratch = fs::temp_directory_path() / ("lug-demo-payroll-" + std::to_string(getpid()));
   fs::path demo = scratch / "demo";
+  const bool onServer = defaultTestEngine() == TestEngine::Postgres;
+  std::unique_ptr<PgTestDatabase> server;
 };
 
 TEST_P(DemoPayrollTest, ThirdPeriodHandsOverTheSystemsProducts) {
   const Product& product = GetParam();
-  const RunResult created = runProgram(
-      LUG_ADMIN_BINARY, scratch,
-      {"demo", demo.string(), "--payroll", product.typed ? product.typed : product.type});
+  if (onServer && !server) GTEST_SKIP() << "embedded engine only";
+  const RunResult created = createDemo(product.typed ? product.typed : product.type);
   ASSERT_EQ(created.exitStatus, 0) << created.console;
   EXPECT_EQ(
       scalar("select count(*) from Hor171Lug where LugLgp<>'" + std::string(product.type) + "'"),
       "0");
 
-  // The check run of the same hand-over goes here, its files compared byte
-  // for byte with transferFiles() after the real run below.
+  // The check run of the same hand-over goes here (lug-admin check ... --out
+  // DIR); after the real run below, filesIn(DIR) must equal `files`.
   const RunResult run = runProgram(LUG_BINARY, demo / "Bin", {"../db", "DEMO", "PROD", "103", "0"},
                                    {{"LUG_SYSDATE", "2025.04.03 07:30:00"}});
   ASSERT_EQ(run.exitStatus, 1) << run.console;
@@ -101,7 +126,8 @@ TEST_P(DemoPayrollTest, ThirdPeriodHandsOverTheSystemsProducts) {
   EXPECT_EQ(scalar("select count(*) from Hor331Zk1 where Zk1Abr=103 and Zk1Lfn<>0"), "0");
   EXPECT_NE(scalar("select count(*) from Hor331Zk1 where Zk1Abr=103"), "0");
 
-  const std::map<std::string, std::string> files = transferFiles();
+  const std::map<std::string, std::string> files =
+      filesIn(demo / "Transfer" / "Lohn und Gehalt" / "Export" / "DEMO");
   for (const char* name : product.files) {
     const auto file = files.find(name);
     ASSERT_NE(file, files.end()) << name;
