@@ -373,24 +373,31 @@ Line spansFor(const Line& l, const PayrollSystem& payroll) {
   return spans;
 }
 
+void interfaceLine(SuiteRows& rows, const char* lug, const Line& l, const char* kind,
+                   const PayrollSystem& payroll) {
+  rows.line({.lug = lug,
+             .recordKind = kind,
+             .account = l.account,
+             .wageType = l.wageType,
+             .group = groupOf(l, payroll),
+             .validFrom = "2024.01.01",
+             .dayByDay = l.dayByDay,
+             .handCostCentre = l.handCosts,
+             .handCostUnit = std::string_view(l.account) == "AZ" ? int16_t{1} : int16_t{0},
+             .checkDays = l.checkDays,
+             .targetOnly = l.checkDays,
+             .status = l.status,
+             .periodAccount = l.periodAccount});
+}
+
 void interfaceLines(SuiteRows& rows, const char* lug, const PayrollSystem& payroll) {
   for (const Line& line : kLines) {
     const Line l = spansFor(line, payroll);
-    rows.line({.lug = lug,
-               .recordKind = payroll.kindOf(l.role),
-               .account = l.account,
-               .wageType = l.wageType,
-               .group = groupOf(l, payroll),
-               .validFrom = "2024.01.01",
-               .dayByDay = l.dayByDay,
-               .handCostCentre = l.handCosts,
-               .handCostUnit = std::string_view(l.account) == "AZ" ? int16_t{1} : int16_t{0},
-               .checkDays = l.checkDays,
-               .targetOnly = l.checkDays,
-               .status = l.status,
-               .periodAccount = l.periodAccount});
+    interfaceLine(rows, lug, l, payroll.kindOf(l.role), payroll);
     if (payroll.codes(l.role) && payroll.absenceCodes == AbsenceCodes::InAbsenceCode)
       rows.absenceCode(lug, l.account, l.absenceCode);
+    if (l.role == Role::Leave && payroll.leaveDaysKind)
+      interfaceLine(rows, lug, line, payroll.leaveDaysKind, payroll);
   }
 }
 

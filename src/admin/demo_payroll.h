@@ -27,7 +27,10 @@ struct PayrollSystem {
   const char* leaveKind;      // Lu1Stz of the leave line
   const char* sicknessKind;   // Lu1Stz of the sickness line (absence spans)
   AbsenceCodes absenceCodes;
-  bool leaveSpans;       // leave as spans of a period account, not as days of the month
+  bool leaveSpans;  // leave as spans of a period account, not as days of the month
+  // Besides its spans, leave also counted in days of the month under this
+  // record kind (nullptr: not).
+  const char* leaveDaysKind;
   const char* products;  // what a hand-over produces, for the summary
 
   const char* kindOf(Role role) const;
