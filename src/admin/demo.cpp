@@ -127,17 +127,18 @@ void handOver(const fs::path& root, const demo::Period& p) {
 
 void printSummary(const Place& place, const demo::PayrollSystem& payroll) {
   const std::string r = place.root.string();
-  const std::string net8 = place.server.empty() ? kService : db::maskedService(place.server);
-  const std::string database = place.server.empty() ? r + "/db" : db::maskedService(place.server);
-  std::printf("  payroll system     %s (interface type %s): %s\n", payroll.name,
-              payroll.interfaceType, payroll.products);
+  const bool embedded = place.server.empty();
+  const std::string ini = embedded ? std::string("LOGIN, PASS, NET8 = ") + kService
+                                   : "NET8 = " + db::maskedService(place.server);
+  const std::string database = embedded ? r + "/db" : db::maskedService(place.server);
+  std::printf("  payroll system     %s: %s\n", payroll.name, payroll.products);
   std::printf(
       "  working directory  %s/Bin\n"
-      "  configuration      %s/Files/horavia.ini (NET8 = %s)\n"
+      "  configuration      %s/Files/horavia.ini (%s)\n"
       "  database           %s, schema %s\n"
       "  run log            %s/Horavia_php/log/log#lug.txt\n"
       "  staff              %s/Mitarbeiter.txt\n",
-      r.c_str(), r.c_str(), net8.c_str(), database.c_str(), demo::kSchema, r.c_str(), r.c_str());
+      r.c_str(), r.c_str(), ini.c_str(), database.c_str(), demo::kSchema, r.c_str(), r.c_str());
   for (const demo::Period& p : demo::periods()) {
     if (p.handedOver) continue;
     std::printf("next: cd %s/Bin && LUG_SYSDATE=\"%s\" lug %s %s %s %d 0\n", r.c_str(),

@@ -403,7 +403,7 @@ void interfaceLines(SuiteRows& rows, const char* lug, const PayrollSystem& payro
 
 void masterData(SuiteRows& rows, const PayrollSystem& payroll) {
   rows.site(kSchema, "10472");
-  for (const std::string& kind : payroll.kinds()) rows.recordKind(payroll.interfaceType, kind);
+  for (const std::string& kind : payroll.kinds()) rows.recordKind(payroll.name, kind);
   rows.dayCode("U", "URL");
   rows.dayCode("K", "KRANK");
   rows.dayCode("UU", "UNB");
@@ -413,7 +413,7 @@ void masterData(SuiteRows& rows, const PayrollSystem& payroll) {
                 .recalcDepth = 1,
                 .clearStaging = payroll.clearsStaging() ? int16_t{1} : int16_t{0}});
     rows.interface({.lug = g.lug,
-                    .type = payroll.interfaceType,
+                    .type = payroll.name,
                     .company = payroll.company,
                     .payrollGroup = g.payrollGroup});
     interfaceLines(rows, g.lug, payroll);

@@ -14,48 +14,75 @@ bool sameName(std::string_view a, std::string_view b) {
 }
 
 // The record kinds follow what each exporter reads: PAISY takes wage types
-// as "P1" and absence spans as "P3", LOGA400 wage types as "B6", day
-// counters as "B1" (leave days by their status) and absence spans, leave
-// among them, as "ZR" for its absence calendar, TOPAS
-// and Asring wage rows as "LS" and absences as "SS", GOD hours as "970" and
-// absence spans as "331"; the other exporters take every record kind and
-// the demo keeps DATEV's "LA". SAP tells absences by their code Lu1Fkz,
-// TOPAS, Asring and GOD by the group of the line. Leave is counted in days
-// of the month; SAP and GOD, whose absence rows carry no days but the span,
-// get it as spans of a period account like sickness.
+// as "P1" and absence spans as "P3"; LOGA400 wage types as "B6", day
+// counters as "B1" (leave days by their status) and the absence spans of its
+// calendar, leave among them, as "ZR"; TOPAS and Asring wage rows as "LS" and
+// absences as "SS"; GOD hours as "970" and absence spans as "331". The other
+// exporters take every record kind: DATEV's "LA". SAP tells absences by
+// their code Lu1Fkz, TOPAS, Asring and GOD by the group of the line. Leave is
+// counted in days of the month, but SAP and GOD, whose absence rows carry a
+// span and no days, get it as spans of a period account like sickness.
 // Company numbers fit the field each format has for them.
 const std::vector<PayrollSystem> kSystems = {
-    {"DATEV", "DATEV", "40817", "LA", "LA", "LA", AbsenceCodes::None, false, nullptr, "datev.csv"},
-    {"LODAS", "LODAS", "40817", "LA", "LA", "LA", AbsenceCodes::None, false, nullptr,
-     "LodasSST-0.txt"},
-    {"PAISY", "PAISY", "01", "P1", "P1", "P3", AbsenceCodes::None, false, nullptr,
-     "PaisyP1.txt, PaisyP3.txt, PaisyP4.txt"},
-    {"PSYBR", "PSYBR", "01", "P1", "P1", "P3", AbsenceCodes::None, false, nullptr,
-     "PaisyP1b.txt, PaisyP3b.txt, PaisyP4b.txt"},
-    {"LOGA2", "LOGA2", "40817", "LA", "LA", "LA", AbsenceCodes::None, false, nullptr,
-     "Loga2001Lpc.csv, Loga2001Lp1.csv"},
-    {"LOGA", "LOGA", "01", "B6", "ZR", "ZR", AbsenceCodes::None, true, "B1",
-     "staging tables Hor333B01, Hor333B06, Hor333B05, Hor333Bzr"},
-    {"SAP", "SAP", "800", "LA", "LA", "LA", AbsenceCodes::InAbsenceCode, true, nullptr,
-     "SAP2010.txt, SAP2010.csv, SAP2001.txt, SAP2001.csv"},
-    {"sage", "sage", "40817", "LA", "LA", "LA", AbsenceCodes::None, false, nullptr, "02041003"},
-    {"ProAL", "ProAL", "40817", "LA", "LA", "LA", AbsenceCodes::None, false, nullptr, "ProAL.txt"},
-    {"TOPAS", "TOPAS", "408", "LS", "SS", "SS", AbsenceCodes::InGroup, false, nullptr,
-     "LGD038IM, LGD034IM"},
-    {"PRMAN", "PRMAN", "40817", "LA", "LA", "LA", AbsenceCodes::None, false, nullptr,
-     "M0060763.001"},
-    {"Raet", "Raet", "40817", "LA", "LA", "LA", AbsenceCodes::None, false, nullptr, "Raet.txt"},
-    {"ASR", "ASR", "408", "LS", "SS", "SS", AbsenceCodes::InGroup, false, nullptr,
-     "staging tables Hor333Asr, Hor333Ask"},
-    {"XXL", "XXL", "40817", "LA", "LA", "LA", AbsenceCodes::None, false, nullptr, "LO_IMP.txt"},
-    {"EMIS", "EMIS", "40817", "LA", "LA", "LA", AbsenceCodes::None, false, nullptr,
-     "staging table Hor333Ems"},
-    {"SCHLP", "SCHLP", "40817", "LA", "LA", "LA", AbsenceCodes::None, false, nullptr,
-     "LOXF-0001.csv"},
-    {"SBS", "SBS", "4081", "LA", "LA", "LA", AbsenceCodes::None, false, nullptr, "BWA04081.DAT"},
-    {"BAUMN", "BAUMN", "40817", "LA", "LA", "LA", AbsenceCodes::None, false, nullptr, "BMNLUG.txt"},
-    {"GOD", "GOD", "4081", "970", "331", "331", AbsenceCodes::InGroup, true, nullptr,
-     "PVZERZDP.DAT"},
+    {.name = "DATEV", .company = "40817", .products = "datev.csv"},
+    {.name = "LODAS", .company = "40817", .products = "LodasSST-0.txt"},
+    {.name = "PAISY",
+     .company = "01",
+     .hoursKind = "P1",
+     .leaveKind = "P1",
+     .sicknessKind = "P3",
+     .products = "PaisyP1.txt, PaisyP3.txt, PaisyP4.txt"},
+    {.name = "PSYBR",
+     .company = "01",
+     .hoursKind = "P1",
+     .leaveKind = "P1",
+     .sicknessKind = "P3",
+     .products = "PaisyP1b.txt, PaisyP3b.txt, PaisyP4b.txt"},
+    {.name = "LOGA2", .company = "40817", .products = "Loga2001Lpc.csv, Loga2001Lp1.csv"},
+    {.name = "LOGA",
+     .company = "01",
+     .hoursKind = "B6",
+     .leaveKind = "ZR",
+     .sicknessKind = "ZR",
+     .leaveSpans = true,
+     .leaveDaysKind = "B1",
+     .products = "staging tables Hor333B01, Hor333B06, Hor333B05, Hor333Bzr"},
+    {.name = "SAP",
+     .company = "800",
+     .absenceCodes = AbsenceCodes::InAbsenceCode,
+     .leaveSpans = true,
+     .products = "SAP2010.txt, SAP2010.csv, SAP2001.txt, SAP2001.csv"},
+    {.name = "sage", .company = "40817", .products = "02041003"},
+    {.name = "ProAL", .company = "40817", .products = "ProAL.txt"},
+    {.name = "TOPAS",
+     .company = "408",
+     .hoursKind = "LS",
+     .leaveKind = "SS",
+     .sicknessKind = "SS",
+     .absenceCodes = AbsenceCodes::InGroup,
+     .products = "LGD038IM, LGD034IM"},
+    {.name = "PRMAN", .company = "40817", .products = "M0060763.001"},
+    {.name = "Raet", .company = "40817", .products = "Raet.txt"},
+    {.name = "ASR",
+     .company = "408",
+     .hoursKind = "LS",
+     .leaveKind = "SS",
+     .sicknessKind = "SS",
+     .absenceCodes = AbsenceCodes::InGroup,
+     .products = "staging tables Hor333Asr, Hor333Ask"},
+    {.name = "XXL", .company = "40817", .products = "LO_IMP.txt"},
+    {.name = "EMIS", .company = "40817", .products = "staging table Hor333Ems"},
+    {.name = "SCHLP", .company = "40817", .products = "LOXF-0001.csv"},
+    {.name = "SBS", .company = "4081", .products = "BWA04081.DAT"},
+    {.name = "BAUMN", .company = "40817", .products = "BMNLUG.txt"},
+    {.name = "GOD",
+     .company = "4081",
+     .hoursKind = "970",
+     .leaveKind = "331",
+     .sicknessKind = "331",
+     .absenceCodes = AbsenceCodes::InGroup,
+     .leaveSpans = true,
+     .products = "PVZERZDP.DAT"},
 };
 
 }  // namespace

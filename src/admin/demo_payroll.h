@@ -3,8 +3,8 @@
 // interface type its groups get, the record kinds its exporter reads for
 // hours, leave and sickness, the company number at the payroll system and
 // what else its exporter looks up (names, absence codes). The demo's TYPE is
-// one of the system names below in any mix of upper and lower case; the
-// interface type written into the database is the system's own spelling.
+// one of the interface types below in any mix of upper and lower case; the
+// type written into the database is spelt as below.
 #include <string>
 #include <string_view>
 #include <vector>
@@ -20,18 +20,17 @@ enum class Role { Hours, Leave, Sickness };
 enum class AbsenceCodes { None, InAbsenceCode, InGroup };
 
 struct PayrollSystem {
-  const char* name;           // as the user names it: DATEV, LODAS, sage, ...
-  const char* interfaceType;  // LugLgp of the demo's interfaces
-  const char* company;        // LugFir: the company number at the payroll system
-  const char* hoursKind;      // Lu1Stz of hour, balance and interruption lines
-  const char* leaveKind;      // Lu1Stz of the leave line
-  const char* sicknessKind;   // Lu1Stz of the sickness line (absence spans)
-  AbsenceCodes absenceCodes;
-  bool leaveSpans;  // leave as spans of a period account, not as days of the month
+  const char* name = "";            // the interface type (LugLgp) of the demo's groups
+  const char* company = "";         // LugFir: the company number at the payroll system
+  const char* hoursKind = "LA";     // Lu1Stz of hour, balance and interruption lines
+  const char* leaveKind = "LA";     // Lu1Stz of the leave line
+  const char* sicknessKind = "LA";  // Lu1Stz of the sickness line (absence spans)
+  AbsenceCodes absenceCodes = AbsenceCodes::None;
+  bool leaveSpans = false;  // leave as spans of a period account, not as days of the month
   // Besides its spans, leave also counted in days of the month under this
   // record kind (nullptr: not).
-  const char* leaveDaysKind;
-  const char* products;  // what a hand-over produces, for the summary
+  const char* leaveDaysKind = nullptr;
+  const char* products = "";  // what a hand-over produces, for the summary
 
   const char* kindOf(Role role) const;
   // Whether the exporter gets the absence code of a line of this role.
