@@ -22,7 +22,7 @@ case $# in
 esac
 
 source scripts/packages.sh
-ensure_packages "${build_packages[@]}" sqlite3
+ensure_packages "${build_packages[@]}" "${demo_packages[@]}"
 
 echo "building lug and lug-admin ..."
 cmake -S . -B build/demo -DLUG_TESTS=OFF >/dev/null
