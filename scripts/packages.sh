@@ -13,3 +13,6 @@ ensure_packages() {
 
 # What building lug needs.
 build_packages=(cmake g++ make pkg-config libsqlite3-dev libpq-dev)
+
+# What the demo script needs besides: sqlite3 counts the rows of the staging tables.
+demo_packages=(sqlite3)

@@ -21,7 +21,7 @@ const char kUsage[] =
     "       lug-admin decipher HEX\n"
     "       lug-admin ini FILE KEY VALUE\n"
     "       lug-admin generate SERVICE SCHEMA --employees N [--seed S]\n"
-    "       lug-admin demo DIR\n";
+    "       lug-admin demo DIR [--payroll TYPE] [--service SERVICE]\n";
 
 int usage() {
   std::fputs(kUsage, stderr);
@@ -85,9 +85,21 @@ int generate(const std::vector<std::string>& a) {
   return 0;
 }
 
-// demo DIR: a complete demo installation in DIR.
+// demo DIR [--payroll TYPE] [--service SERVICE]: a complete demo
+// installation in DIR, handing over to the payroll system TYPE (DATEV when
+// not given), its database on the server SERVICE or else in DIR.
 int demo(const std::vector<std::string>& a) {
-  return createDemo(a[0]);
+  DemoRequest request{.dir = a[0], .payroll = "DATEV", .server = ""};
+  for (size_t i = 1; i + 1 < a.size(); i += 2) {
+    if (a[i] == "--payroll")
+      request.payroll = a[i + 1];
+    else if (a[i] == "--service")
+      request.server = a[i + 1];
+    else
+      return usage();
+  }
+  if (a.size() % 2 == 0) return usage();
+  return createDemo(request);
 }
 
 struct Command {
@@ -99,7 +111,7 @@ struct Command {
 const std::map<std::string, Command>& commands() {
   static const std::map<std::string, Command> m = {
       {"init", {2, 2, init}}, {"encipher", {1, 1, encipher}}, {"decipher", {1, 1, decipher}},
-      {"ini", {3, 3, ini}},   {"generate", {4, 6, generate}}, {"demo", {1, 1, demo}}};
+      {"ini", {3, 3, ini}},   {"generate", {4, 6, generate}}, {"demo", {1, 5, demo}}};
   return m;
 }
 

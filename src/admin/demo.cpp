@@ -12,6 +12,7 @@
 #include "admin/demo_company.h"
 #include "admin/suite_rows.h"
 #include "config/config_file.h"
+#include "db/engine.h"
 #include "driver/production_phases.h"
 #include "driver/run.h"
 
@@ -20,9 +21,11 @@ namespace {
 
 namespace fs = std::filesystem;
 
-// The database service as horavia.ini and the command line name it, seen
-// from the working directory.
+// The embedded database as horavia.ini and the command line name it, seen
+// from the working directory; a server service replaces it in horavia.ini.
 constexpr char kService[] = "../db";
+// The longest service name lug takes from horavia.ini.
+constexpr size_t kServiceWidth = 41;
 
 struct DemoError : std::runtime_error {
   using std::runtime_error::runtime_error;
@@ -65,29 +68,39 @@ class FixedClock {
   std::optional<std::string> previous_;
 };
 
-void makeDirectories(const fs::path& root) {
+// Where the demo lives: its directory and its database.
+struct Place {
+  fs::path root;
+  std::string server;  // empty: the embedded database root/db
+
+  std::string service() const { return server.empty() ? (root / "db").string() : server; }
+};
+
+void makeDirectories(const Place& place) {
   std::error_code error;
-  if (fs::exists(root, error) && !fs::is_empty(root, error))
-    throw DemoError(root.string() + " is not empty");
-  for (const char* dir :
-       {"Bin", "Files", "Horavia_php/log", "db", "Transfer/Lohn- und Gehaltsübergabe"})
-    fs::create_directories(root / dir);
+  if (fs::exists(place.root, error) && !fs::is_empty(place.root, error))
+    throw DemoError(place.root.string() + " is not empty");
+  for (const char* dir : {"Bin", "Files", "Horavia_php/log", "Transfer/Lohn- und Gehaltsübergabe"})
+    fs::create_directories(place.root / dir);
+  if (place.server.empty()) fs::create_directories(place.root / "db");
 }
 
-void writeCredentials(const fs::path& root) {
-  const std::string ini = (root / "Files" / "horavia.ini").string();
+void writeCredentials(const Place& place) {
+  const std::string ini = (place.root / "Files" / "horavia.ini").string();
+  if (!place.server.empty()) return config::writeConfigValue(ini, "NET8", place.server);
   config::writeConfigValue(ini, "LOGIN", "demo");
   config::writeConfigValue(ini, "PASS", "demo");
   config::writeConfigValue(ini, "NET8", kService);
 }
 
-void fillDatabase(const fs::path& root) {
-  const std::string service = (root / "db").string();
-  if (initSchema(service, demo::kSchema) != 0) throw DemoError("no database in " + service);
+void fillDatabase(const Place& place, const demo::PayrollSystem& payroll) {
+  const std::string service = place.service();
+  if (initSchema(service, demo::kSchema) != 0)
+    throw DemoError("no database in " + db::maskedService(service));
   int status = 0;
   auto session = db::Session::connect({"", "", service}, demo::kSchema, status);
   if (!session) throw SuiteRowError(status);
-  demo::fillCompany(*session);
+  demo::fillCompany(*session, payroll);
 }
 
 void writeStaffList(const fs::path& root) {
@@ -112,15 +125,20 @@ void handOver(const fs::path& root, const demo::Period& p) {
   std::printf("  handed over        %s %d (%s)\n", p.akr.c_str(), p.number, p.month.c_str());
 }
 
-void printSummary(const fs::path& root) {
-  const std::string r = root.string();
+void printSummary(const Place& place, const demo::PayrollSystem& payroll) {
+  const std::string r = place.root.string();
+  const bool embedded = place.server.empty();
+  const std::string ini = embedded ? std::string("LOGIN, PASS, NET8 = ") + kService
+                                   : "NET8 = " + db::maskedService(place.server);
+  const std::string database = embedded ? r + "/db" : db::maskedService(place.server);
+  std::printf("  payroll system     %s: %s\n", payroll.name, payroll.products);
   std::printf(
       "  working directory  %s/Bin\n"
-      "  configuration      %s/Files/horavia.ini (LOGIN, PASS, NET8 = %s)\n"
-      "  database           %s/db, schema %s\n"
+      "  configuration      %s/Files/horavia.ini (%s)\n"
+      "  database           %s, schema %s\n"
       "  run log            %s/Horavia_php/log/log#lug.txt\n"
       "  staff              %s/Mitarbeiter.txt\n",
-      r.c_str(), r.c_str(), kService, r.c_str(), demo::kSchema, r.c_str(), r.c_str());
+      r.c_str(), r.c_str(), ini.c_str(), database.c_str(), demo::kSchema, r.c_str(), r.c_str());
   for (const demo::Period& p : demo::periods()) {
     if (p.handedOver) continue;
     std::printf("next: cd %s/Bin && LUG_SYSDATE=\"%s\" lug %s %s %s %d 0\n", r.c_str(),
@@ -131,18 +149,30 @@ void printSummary(const fs::path& root) {
 
 }  // namespace
 
-int createDemo(const std::string& dir) {
+int createDemo(const DemoRequest& request) {
+  const demo::PayrollSystem* payroll = demo::findPayrollSystem(request.payroll);
+  if (!payroll) {
+    std::fprintf(stderr, "lug-admin: demo: unknown payroll system %s; known are %s\n",
+                 request.payroll.c_str(), demo::payrollSystemNames().c_str());
+    return 1;
+  }
+  if (request.server.size() > kServiceWidth) {
+    std::fprintf(stderr, "lug-admin: demo: the service name has more than %zu characters\n",
+                 kServiceWidth);
+    return 1;
+  }
   try {
-    fs::path root = fs::absolute(dir).lexically_normal();
-    if (root.filename().empty()) root = root.parent_path();  // "DIR/"
-    makeDirectories(root);
-    writeCredentials(root);
-    fillDatabase(root);
-    writeStaffList(root);
-    std::printf("demo installation in %s\n", root.string().c_str());
+    Place place{.root = fs::absolute(request.dir).lexically_normal(), .server = request.server};
+    if (place.root.filename().empty()) place.root = place.root.parent_path();  // "DIR/"
+    makeDirectories(place);
+    writeCredentials(place);
+    fillDatabase(place, *payroll);
+    writeStaffList(place.root);
+    std::printf("demo installation in %s, handing over to %s\n", place.root.string().c_str(),
+                payroll->name);
     for (const demo::Period& p : demo::periods())
-      if (p.handedOver) handOver(root, p);
-    printSummary(root);
+      if (p.handedOver) handOver(place.root, p);
+    printSummary(place, *payroll);
     return 0;
   } catch (const SuiteRowError& e) {
     std::fprintf(stderr, "lug-admin: demo: database status %d\n", e.status);

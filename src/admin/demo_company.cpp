@@ -327,16 +327,22 @@ struct Line {
   const char* wageType;
   const char* group;
   int16_t dayByDay, handCosts, checkDays, status, periodAccount;
+  Role role;
+  const char* absenceCode;  // the day code of an absence
 };
 
 // Month values (hours, overtime), night work day by day, leave as check
 // days, sickness as a period account, the leave and flexitime balances on
 // their special keys and the wage type of interruptions.
 const Line kLines[] = {
-    {"AZ", "100", "", 0, 1, 0, 102, 0},     {"MEHR", "200", "", 0, 1, 0, 0, 0},
-    {"NACHT", "210", "ZUS", 1, 1, 0, 0, 0}, {"URL", "300", "", 0, 0, 1, 105, 0},
-    {"KRANK", "400", "", 0, 0, 0, 106, 1},  {"RUL", "910", "RUL", 0, 0, 0, 0, 0},
-    {"GLZ", "920", "GLT", 0, 0, 0, 0, 0},   {"UNB", "950", "", 0, 0, 0, 112, 0},
+    {"AZ", "100", "", 0, 1, 0, 102, 0, Role::Hours, ""},
+    {"MEHR", "200", "", 0, 1, 0, 0, 0, Role::Hours, ""},
+    {"NACHT", "210", "ZUS", 1, 1, 0, 0, 0, Role::Hours, ""},
+    {"URL", "300", "", 0, 0, 1, 105, 0, Role::Leave, "U"},
+    {"KRANK", "400", "", 0, 0, 0, 106, 1, Role::Sickness, "K"},
+    {"RUL", "910", "RUL", 0, 0, 0, 0, 0, Role::Hours, ""},
+    {"GLZ", "920", "GLT", 0, 0, 0, 0, 0, Role::Hours, ""},
+    {"UNB", "950", "", 0, 0, 0, 112, 0, Role::Hours, ""},
 };
 
 struct Group {
@@ -348,41 +354,79 @@ struct Group {
 
 const Group kGroups[] = {{"PROD", "DAT1", "1", 101}, {"VERW", "DAT2", "2", 201}};
 
-constexpr char kCompany[] = "40817";
 constexpr const char* kMonths[] = {"Januar 2025", "Februar 2025", "März 2025"};
 constexpr const char* kHandOvers[] = {"2025.02.03 07:30:00", "2025.03.03 07:30:00",
                                       "2025.04.03 07:30:00"};
 
-void interfaceLines(SuiteRows& rows, const char* lug) {
-  for (const Line& l : kLines)
-    rows.line({.lug = lug,
-               .account = l.account,
-               .wageType = l.wageType,
-               .group = l.group,
-               .validFrom = "2024.01.01",
-               .dayByDay = l.dayByDay,
-               .handCostCentre = l.handCosts,
-               .handCostUnit = std::string_view(l.account) == "AZ" ? int16_t{1} : int16_t{0},
-               .checkDays = l.checkDays,
-               .targetOnly = l.checkDays,
-               .status = l.status,
-               .periodAccount = l.periodAccount});
+// The group of a line: its own, or the absence's day code for exporters that
+// read the kind of an absence there.
+const char* groupOf(const Line& l, const PayrollSystem& payroll) {
+  return payroll.codes(l.role) && payroll.absenceCodes == AbsenceCodes::InGroup ? l.absenceCode
+                                                                                : l.group;
 }
 
-void masterData(SuiteRows& rows) {
+// Leave as spans: a period account like sickness instead of check days.
+Line spansFor(const Line& l, const PayrollSystem& payroll) {
+  if (l.role != Role::Leave || !payroll.leaveSpans) return l;
+  Line spans = l;
+  spans.checkDays = 0, spans.periodAccount = 1;
+  return spans;
+}
+
+void interfaceLine(SuiteRows& rows, const char* lug, const Line& l, const char* kind,
+                   const PayrollSystem& payroll) {
+  rows.line({.lug = lug,
+             .recordKind = kind,
+             .account = l.account,
+             .wageType = l.wageType,
+             .group = groupOf(l, payroll),
+             .validFrom = "2024.01.01",
+             .dayByDay = l.dayByDay,
+             .handCostCentre = l.handCosts,
+             .handCostUnit = std::string_view(l.account) == "AZ" ? int16_t{1} : int16_t{0},
+             .checkDays = l.checkDays,
+             .targetOnly = l.checkDays,
+             .status = l.status,
+             .periodAccount = l.periodAccount});
+}
+
+void interfaceLines(SuiteRows& rows, const char* lug, const PayrollSystem& payroll) {
+  for (const Line& line : kLines) {
+    const Line l = spansFor(line, payroll);
+    interfaceLine(rows, lug, l, payroll.kindOf(l.role), payroll);
+    if (payroll.codes(l.role) && payroll.absenceCodes == AbsenceCodes::InAbsenceCode)
+      rows.absenceCode(lug, l.account, l.absenceCode);
+    if (l.role == Role::Leave && payroll.leaveDaysKind)
+      interfaceLine(rows, lug, line, payroll.leaveDaysKind, payroll);
+  }
+}
+
+void masterData(SuiteRows& rows, const PayrollSystem& payroll) {
   rows.site(kSchema, "10472");
-  rows.recordKind("DATEV", "LA");
+  for (const std::string& kind : payroll.kinds()) rows.recordKind(payroll.name, kind);
   rows.dayCode("U", "URL");
   rows.dayCode("K", "KRANK");
   rows.dayCode("UU", "UNB");
   for (const Group& g : kGroups) {
-    rows.group({g.akr, g.lug, 1});
-    rows.interface({.lug = g.lug, .company = kCompany, .payrollGroup = g.payrollGroup});
-    interfaceLines(rows, g.lug);
+    rows.group({.akr = g.akr,
+                .lug = g.lug,
+                .recalcDepth = 1,
+                .clearStaging = payroll.clearsStaging() ? int16_t{1} : int16_t{0}});
+    rows.interface({.lug = g.lug,
+                    .type = payroll.name,
+                    .company = payroll.company,
+                    .payrollGroup = g.payrollGroup});
+    interfaceLines(rows, g.lug, payroll);
     for (int m = 1; m <= 3; ++m)
       rows.period(g.akr, g.firstPeriod + m - 1, {2025, m, 1, 0, 0, 0},
                   {2025, m, ora::daysInMonth(2025, m), 0, 0, 0});
   }
+}
+
+// "Anton Brandstetter" as payroll files it: "Brandstetter, Anton".
+std::string payrollName(std::string_view name) {
+  const size_t blank = name.rfind(' ');
+  return std::string(name.substr(blank + 1)) + ", " + std::string(name.substr(0, blank));
 }
 
 const char* modelText(const Post& p) {
@@ -410,10 +454,13 @@ const std::vector<Period>& periods() {
   return list;
 }
 
-void fillCompany(db::Session& session) {
+void fillCompany(db::Session& session, const PayrollSystem& payroll) {
   SuiteRows rows(session);
-  masterData(rows);
-  for (const Employee& e : kStaff) EmployeeWriter(rows, e).write();
+  masterData(rows, payroll);
+  for (const Employee& e : kStaff) {
+    rows.name(e.pnr, payrollName(e.name));
+    EmployeeWriter(rows, e).write();
+  }
   if (int st = session.commit(); st != db::kOk) throw SuiteRowError(st);
 }
 

@@ -3,11 +3,12 @@
 // with a production group (shift and day work, overtime, night work) and an
 // administration group (flexitime, part time), three monthly periods of 2025
 // with daily bookings, day programs, absences and balances, handed over to
-// DATEV.
+// the payroll system chosen for the demo (admin/demo_payroll.h).
 #include <cstdint>
 #include <string>
 #include <vector>
 
+#include "admin/demo_payroll.h"
 #include "db/session.h"
 
 namespace lug::admin::demo {
@@ -27,8 +28,9 @@ struct Period {
 // both groups; January and February are handed over when the demo starts.
 const std::vector<Period>& periods();
 
-// Fills an initialised schema with the company; throws SuiteRowError.
-void fillCompany(db::Session& session);
+// Fills an initialised schema with the company, both groups handing over to
+// `payroll`; throws SuiteRowError.
+void fillCompany(db::Session& session, const PayrollSystem& payroll);
 
 // The staff as a text table (UTF-8), for the people who try the demo.
 std::string staffList();

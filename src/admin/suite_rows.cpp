@@ -7,7 +7,7 @@ namespace ora = db::oracle;
 
 constexpr char kGroup[] =
     "insert into O1001AbrKreis (AkrNum,AkrLug,AkrSsl,AkrAzr,AkrRrm,AkrAdt) values "
-    "(:b0,:b1,0,0,:b2,0)";
+    "(:b0,:b1,:b2,0,:b3,0)";
 constexpr char kInterface[] =
     "insert into Hor171Lug (LugLug,LugLgp,LugAnz,LugDtm,LugMon,LugUnt,LugFir,LugAkr,LugPnr,LugSta) "
     "values (:b0,:b1,0,:b2,:b3,0,:b4,:b5,0,0)";
@@ -17,6 +17,8 @@ constexpr char kLine[] =
     "insert into Hor171Lu1 (Lu1Num,Lu1Stz,Lu1Ztk,Lu1Lna,Lu1Lgr,Lu1Gvo,Lu1Rre,Lu1Tgw,Lu1Kst,Lu1Ktr,"
     "Lu1Krt,Lu1Tge,Lu1Sol,Lu1Svk,Lu1Flg,Lu1Lfn,Lu1Sts,Lu1Fkt,Lu1Ztr,Lu1Mog,Lu1Sta,Lu1Art,Lu1Bau) "
     "values (:b0,:b1,:b2,:b3,:b4,:b5,1,:b6,:b7,:b8,0,:b9,:b10,:b11,0,0,:b12,0,:b13,0,0,0,0)";
+constexpr char kAbsenceCode[] = "update Hor171Lu1 set Lu1Fkz=:b0 where (Lu1Num=:b1 and Lu1Ztk=:b2)";
+constexpr char kName[] = "insert into Hor300Pnr (PnrNum,PnrNam) values (:b0,:b1)";
 constexpr char kDayCode[] = "insert into Hor131Fcd (FcdNum,FcdZkt) values (:b0,:b1)";
 constexpr char kPeriod[] =
     "insert into Hor330Abr (AbrAkr,AbrNum,AbrVon,AbrBis,AbrSts) values (:b0,:b1,:b2,:b3,0)";
@@ -46,7 +48,7 @@ void SuiteRows::check(int st) const {
 }
 
 void SuiteRows::group(const GroupRow& g) {
-  check(s_.exec(kGroup, {g.akr, g.lug, g.recalcDepth}));
+  check(s_.exec(kGroup, {g.akr, g.lug, g.clearStaging, g.recalcDepth}));
 }
 
 void SuiteRows::interface(const InterfaceDefinition& i) {
@@ -61,6 +63,15 @@ void SuiteRows::line(const LineDefinition& l) {
   check(s_.exec(kLine, {l.lug, l.recordKind, l.account, l.wageType, l.group, l.validFrom,
                         l.dayByDay, l.handCostCentre, l.handCostUnit, l.checkDays, l.targetOnly,
                         l.reducesSvt, l.status, l.periodAccount}));
+}
+
+void SuiteRows::absenceCode(const std::string& lug, const std::string& account,
+                            const std::string& code) {
+  check(s_.exec(kAbsenceCode, {code, lug, account}));
+}
+
+void SuiteRows::name(const std::string& pnr, const std::string& name) {
+  check(s_.exec(kName, {pnr, name}));
 }
 
 void SuiteRows::dayCode(const std::string& code, const std::string& account) {

@@ -20,7 +20,8 @@ struct SuiteRowError : std::runtime_error {
 // The accounting group's row of O1001AbrKreis.
 struct GroupRow {
   std::string akr, lug;
-  int16_t recalcDepth = 0;  // AkrRrm
+  int16_t recalcDepth = 0;   // AkrRrm
+  int16_t clearStaging = 0;  // AkrSsl: 1 empties the staging tables and starts a fresh log
 };
 
 // The payroll interface Hor171Lug.
@@ -69,6 +70,10 @@ class SuiteRows {
   void interface(const InterfaceDefinition& i);
   void recordKind(const std::string& type, const std::string& recordKind);
   void line(const LineDefinition& l);
+  // The absence code (Lu1Fkz) of the lines of an account.
+  void absenceCode(const std::string& lug, const std::string& account, const std::string& code);
+  // The employee's name as payroll knows it (Hor300Pnr).
+  void name(const std::string& pnr, const std::string& name);
   void dayCode(const std::string& code, const std::string& account);
   void period(const std::string& akr, int32_t number, const db::oracle::DateTime& first,
               const db::oracle::DateTime& last);
