@@ -133,6 +133,13 @@ std::string withDatabase(const std::string& uri, const std::string& database) {
   return uri.substr(0, path + 1) + database + uri.substr(end);
 }
 
+PgTestDatabase::PgTestDatabase() {
+  if (!pgTestServerAvailable()) throw std::runtime_error("no PostgreSQL test server (LUG_TEST_PG)");
+  name_ = uniqueName("lt");
+  administer("CREATE DATABASE " + name_ + " TEMPLATE template0 ENCODING 'UTF8' LOCALE 'C'");
+  service_ = withDatabase(serverUri(), name_);
+}
+
 PgTestDatabase::PgTestDatabase(const std::string& schema) {
   if (!pgTestServerAvailable()) throw std::runtime_error("no PostgreSQL test server (LUG_TEST_PG)");
   name_ = uniqueName("lt");

@@ -22,8 +22,10 @@ bool pgTestServerAvailable();
 
 class PgTestDatabase {
  public:
-  // A database with a name no other test uses, holding `schema` with its
-  // tables and those of the central schema, as lug-admin init leaves them.
+  // An empty database with a name no other test uses.
+  PgTestDatabase();
+  // The same, holding `schema` with its tables and those of the central
+  // schema, as lug-admin init leaves them.
   explicit PgTestDatabase(const std::string& schema);
   ~PgTestDatabase();  // drops it, ending sessions that still use it
   PgTestDatabase(const PgTestDatabase&) = delete;
