@@ -3,8 +3,10 @@
 #include <cstdio>
 #include <cstdlib>
 #include <functional>
+#include <iostream>
 #include <map>
 
+#include "admin/check.h"
 #include "admin/demo.h"
 #include "admin/generate.h"
 #include "config/config_file.h"
@@ -21,7 +23,8 @@ const char kUsage[] =
     "       lug-admin decipher HEX\n"
     "       lug-admin ini FILE KEY VALUE\n"
     "       lug-admin generate SERVICE SCHEMA --employees N [--seed S]\n"
-    "       lug-admin demo DIR [--payroll TYPE] [--service SERVICE]\n";
+    "       lug-admin demo DIR [--payroll TYPE] [--service SERVICE]\n"
+    "       lug-admin check SERVICE SCHEMA AKR ABRNR MODE [/PNR] --out DIR\n";
 
 int usage() {
   std::fputs(kUsage, stderr);
@@ -102,6 +105,24 @@ int demo(const std::vector<std::string>& a) {
   return createDemo(request);
 }
 
+// check SERVICE SCHEMA AKR ABRNR MODE [/PNR] --out DIR: the hand-over lug
+// would run with these arguments, its files in DIR, nothing kept in the
+// database.
+int check(const std::vector<std::string>& a) {
+  CheckRequest request;
+  for (size_t i = 0; i < a.size(); ++i) {
+    if (a[i] != "--out") {
+      request.runArgs.push_back(a[i]);
+    } else if (i + 1 < a.size() && request.dir.empty()) {
+      request.dir = a[++i];
+    } else {
+      return usage();
+    }
+  }
+  if (request.dir.empty() || request.runArgs.size() < 5) return usage();
+  return checkHandover(request, std::cout, std::cerr);
+}
+
 struct Command {
   size_t argCount;
   size_t maxArgCount;
@@ -110,8 +131,9 @@ struct Command {
 
 const std::map<std::string, Command>& commands() {
   static const std::map<std::string, Command> m = {
-      {"init", {2, 2, init}}, {"encipher", {1, 1, encipher}}, {"decipher", {1, 1, decipher}},
-      {"ini", {3, 3, ini}},   {"generate", {4, 6, generate}}, {"demo", {1, 5, demo}}};
+      {"init", {2, 2, init}},  {"encipher", {1, 1, encipher}}, {"decipher", {1, 1, decipher}},
+      {"ini", {3, 3, ini}},    {"generate", {4, 6, generate}}, {"demo", {1, 5, demo}},
+      {"check", {7, 8, check}}};
   return m;
 }
 

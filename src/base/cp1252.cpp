@@ -72,6 +72,19 @@ char windows1252Byte(char32_t codePoint) {
   return '?';
 }
 
+void appendUtf8(std::string& out, char32_t codePoint) {
+  if (codePoint < 0x80) {
+    out += static_cast<char>(codePoint);
+  } else if (codePoint < 0x800) {
+    out += static_cast<char>(0xC0 | (codePoint >> 6));
+    out += static_cast<char>(0x80 | (codePoint & 0x3F));
+  } else {  // Windows-1252 reaches no further than U+FFFF
+    out += static_cast<char>(0xE0 | (codePoint >> 12));
+    out += static_cast<char>(0x80 | ((codePoint >> 6) & 0x3F));
+    out += static_cast<char>(0x80 | (codePoint & 0x3F));
+  }
+}
+
 }  // namespace
 
 std::string toWindows1252(std::string_view utf8) {
@@ -86,6 +99,22 @@ std::string toWindows1252(std::string_view utf8) {
     } else {
       out += utf8[at++];
     }
+  }
+  return out;
+}
+
+std::string fromWindows1252(std::string_view bytes) {
+  std::string out;
+  out.reserve(bytes.size());
+  for (const char c : bytes) {
+    const auto byte = static_cast<unsigned char>(c);
+    char32_t codePoint = byte;
+    if (byte >= 0x80 && byte <= 0x9F) {
+      codePoint = U'?';
+      for (const auto& special : kSpecialCharacters)
+        if (special.byte == byte) codePoint = special.codePoint;
+    }
+    appendUtf8(out, codePoint);
   }
   return out;
 }

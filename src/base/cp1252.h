@@ -13,6 +13,10 @@ namespace lug::base {
 // already and pass through unchanged.
 std::string toWindows1252(std::string_view utf8);
 
+// Converts Windows-1252 (the run log, the transfer files) to UTF-8 for the
+// console. The five bytes Windows-1252 leaves unassigned become "?".
+std::string fromWindows1252(std::string_view bytes);
+
 // Turns every line feed into CR LF; a line feed already preceded by a carriage
 // return keeps that one carriage return.
 std::string crlf(std::string_view text);

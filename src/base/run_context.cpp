@@ -42,7 +42,7 @@ void RunContext::abort(int16_t code) {
   setRunStatus(code);
   log("Abbruch wegen Fehler, Status: %d", code);
   db.commit();
-  throw base::RunExit{1};
+  throw base::RunExit{.status = 1, .abortCode = code};
 }
 
 }  // namespace lug

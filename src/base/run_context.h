@@ -59,6 +59,9 @@ class RunContext {
   std::array<int32_t, 12> recalcPeriods{};
   int recalcCount = 0;
   std::string exportDir;
+  // A check run: the transfer files go only into exportDir (the former
+  // transfer directory is left alone) and nothing stays in the database.
+  bool checkRun = false;
   int status = 0;  // status of the last statement
   // Reference data read once per run and served from memory: the interface
   // lines (calc/interface_lines.h) and the calendar (calc/calendar.h), read

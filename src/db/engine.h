@@ -69,6 +69,9 @@ struct ConnectRequest {
   // Session::connect takes the schema's run lock before it switches to the
   // schema (a run of the hand-over; tools and tests connect without it).
   bool runLock = false;
+  // A check run: all work of the session is one transaction that commit()
+  // leaves open (answering 0); rollback() or the end of the session undoes it.
+  bool discardWork = false;
 };
 
 // Chooses the engine by the service name: a postgresql:// or postgres:// URI

@@ -185,6 +185,7 @@ std::unique_ptr<Session> Session::connect(const ConnectRequest& request, const s
   auto engine = connectEngine(request, status);
   if (!engine) return nullptr;
   auto session = std::make_unique<Session>(std::move(engine));
+  session->discardWork_ = request.discardWork;
   if (request.runLock) {
     status = session->tryRunLock(schema);
     if (status != kOk) return nullptr;
@@ -195,7 +196,11 @@ std::unique_ptr<Session> Session::connect(const ConnectRequest& request, const s
 }
 
 Session::Session(std::unique_ptr<Engine> engine) : engine_(std::move(engine)) {}
-Session::~Session() = default;
+// A discarding session undoes its work itself rather than relying on the
+// engine to do so when the connection closes.
+Session::~Session() {
+  if (discardWork_) engine_->rollback();
+}
 
 Session::Prepared* Session::acquire(const char* sql, int& status) {
   auto it = cache_.find(sql);
@@ -300,6 +305,7 @@ int Session::execDynamic(const std::string& sql) {
 }
 
 int Session::commit() {
+  if (discardWork_) return kOk;
   return noteFatal("commit", engine_->commit());
 }
 int Session::rollback() {

@@ -139,7 +139,8 @@ class Session {
   // dynamic statement "ALTER SESSION SET CURRENT_SCHEMA=<schema>". With
   // request.runLock the schema's run lock is taken first: while another run
   // holds it, no session is returned and the status is kRunLockHeld at once,
-  // before the switch could wait for that run's writes.
+  // before the switch could wait for that run's writes. With
+  // request.discardWork nothing the session does is ever committed.
   static std::unique_ptr<Session> connect(const ConnectRequest& request, const std::string& schema,
                                           int& status);
   explicit Session(std::unique_ptr<Engine> engine);
@@ -148,6 +149,7 @@ class Session {
   int exec(const char* sql, Ins in = {}, Outs out = {});
   // A statement text built at run time (the schema switch); not cached.
   int execDynamic(const std::string& sql);
+  // Makes the work so far permanent; with discardWork only answers 0.
   int commit();
   int rollback();
   int tryRunLock(const std::string& schema) { return engine_->tryRunLock(schema); }
@@ -181,6 +183,7 @@ class Session {
   std::unordered_map<const char*, Entry> cache_;
   Counters counters_;
   const char* fatalStatement_ = "";
+  bool discardWork_ = false;
 };
 
 // How the run log names a statement: what it does and its table, e.g.

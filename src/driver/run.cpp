@@ -76,7 +76,8 @@ bool makeLevel(const fs::path& p) {
 
 class Run {
  public:
-  Run(const std::vector<std::string>& args, RunEnvironment& env) : args_(args), env_(env) {}
+  Run(const std::vector<std::string>& args, RunEnvironment& env)
+      : args_(args), env_(env), log_(runLogPath(env)) {}
 
   int execute() {
     log_.writef("\n\nProtokollierung gestartet, V%s", kVersion);
@@ -90,12 +91,18 @@ class Run {
     if (!connect()) return 0;
     RunContext ctx(*session_, log_);
     fillContext(ctx);
-    const int status = runPhases(ctx);
+    int status = runPhases(ctx);
+    if (env_.check) status = endCheckRun(ctx, status);
     env_.counters = session_->counters();
     return status;
   }
 
  private:
+  // A check run logs into its own directory, never into the suite's log.
+  static std::string runLogPath(const RunEnvironment& env) {
+    return env.check ? checkRunLog(env.check->dir).string() : base::defaultRunLogPath();
+  }
+
   bool takeArguments() {
     std::vector<std::string> a;
     for (const std::string& s : args_) a.push_back(cutAtBlank(s));
@@ -129,8 +136,12 @@ class Run {
     // Two runs on one schema would interleave their writes into the shared
     // result, work and staging tables: the run lock is taken before the
     // connection waits for the database, so a second run ends at once.
-    session_ = db::Session::connect(
-        {.user = user, .password = password, .service = service_, .runLock = true}, schema_, st);
+    session_ = db::Session::connect({.user = user,
+                                     .password = password,
+                                     .service = service_,
+                                     .runLock = true,
+                                     .discardWork = env_.check.has_value()},
+                                    schema_, st);
     if (st == db::kRunLockHeld) {
       log_.writef("LuG-Uebergabe fuer Schema %s laeuft bereits, Aufruf beendet", schema_.c_str());
       return false;
@@ -155,6 +166,7 @@ class Run {
   void fillContext(RunContext& ctx) {
     ctx.akr = akr_, ctx.abrnr = abrnr_, ctx.schema = schema_, ctx.service = service_;
     ctx.interim = interim_, ctx.pnrFilter = filter_;
+    ctx.checkRun = env_.check.has_value();
   }
 
   int runPhases(RunContext& ctx) {
@@ -165,11 +177,30 @@ class Run {
       if (ctx.status != db::kOk)
         ctx.fail(ctx.status, "Fehler beim Commit der Berechnung, Status: %d", ctx.status);
       dispatchExport(ctx, env_.dispatch);
-      writeReadme();
+      if (!ctx.checkRun) writeReadme();
       return finish(ctx);
     } catch (const RunExit& e) {
+      if (e.abortCode != 0) env_.end = RunEnd::Aborted, env_.abortCode = e.abortCode;
       return e.status;
     }
+  }
+
+  // A check run ends with its report, made while the session still sees the
+  // run's work, and then undoes everything the run wrote.
+  int endCheckRun(RunContext& ctx, int status) {
+    const CheckRun& check = *env_.check;
+    if (env_.end == RunEnd::Completed && check.beforeRollback)
+      check.beforeRollback(
+          *session_,
+          {.akr = ctx.akr, .abrnr = ctx.abrnr, .productsDir = check.dir, .runLog = log_.path()});
+    const int st = session_->rollback();
+    if (st == db::kOk) {
+      ctx.log("Prüflauf: alle Änderungen der Datenbank zurückgenommen");
+      return status;
+    }
+    ctx.log("Fehler beim Zurücknehmen des Prüflaufs, Status: %d", st);
+    env_.end = RunEnd::Stopped;
+    return 0;
   }
 
   // Steps up to the decision of the kind of run; false ends the run with status 0.
@@ -199,6 +230,10 @@ class Run {
   }
 
   bool createExportDir(RunContext& ctx) {
+    if (env_.check) {
+      ctx.exportDir = env_.check->dir.string();
+      return makeLevel(env_.check->dir);
+    }
     fs::path p = fs::path("..") / "Transfer";
     for (const char* level : {"Lohn und Gehalt", "Export", ""}) {
       if (!makeLevel(p)) return false;
@@ -398,6 +433,7 @@ class Run {
             static_cast<long>(ctx.abrnr), now.c_str());
     env_.console << "\nLohn und Gehaltuebergabe fuer Akr: " << ctx.akr
                  << " und Abrnr: " << ctx.abrnr << " ist beendet";
+    env_.end = RunEnd::Completed;
     return 1;
   }
 
@@ -411,6 +447,11 @@ class Run {
 };
 
 }  // namespace
+
+// Named like the suite's run log, so that it reads the same.
+fs::path checkRunLog(const fs::path& dir) {
+  return dir / "log#lug.txt";
+}
 
 int runHandover(const std::vector<std::string>& args, RunEnvironment& env) {
   try {

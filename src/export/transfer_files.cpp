@@ -20,7 +20,8 @@ TransferFiles::TransferFiles(RunContext& ctx, std::vector<std::string> names)
 TransferFile& TransferFiles::open(const std::string& name, const char* openFailure,
                                   FormerCopy former) {
   auto file = std::make_unique<TransferFile>(ctx_.exportDir, name);
-  if (!file->open(former)) {
+  // A check run writes nothing outside its own directory.
+  if (!file->open(ctx_.checkRun ? FormerCopy::Keep : former)) {
     ctx_.log("%s", openFailure);
     throw base::RunExit{1};
   }
