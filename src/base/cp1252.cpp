@@ -72,6 +72,27 @@ char windows1252Byte(char32_t codePoint) {
   return '?';
 }
 
+void appendUtf8(char32_t codePoint, std::string& out) {
+  if (codePoint < 0x80) {
+    out += static_cast<char>(codePoint);
+  } else if (codePoint < 0x800) {
+    out += static_cast<char>(0xC0 | (codePoint >> 6));
+    out += static_cast<char>(0x80 | (codePoint & 0x3F));
+  } else {
+    out += static_cast<char>(0xE0 | (codePoint >> 12));
+    out += static_cast<char>(0x80 | ((codePoint >> 6) & 0x3F));
+    out += static_cast<char>(0x80 | (codePoint & 0x3F));
+  }
+}
+
+char32_t windows1252CodePoint(unsigned char byte) {
+  if (byte < 0x80 || byte >= 0xA0) return byte;
+  for (const auto& special : kSpecialCharacters) {
+    if (special.byte == byte) return special.codePoint;
+  }
+  return U'?';
+}
+
 }  // namespace
 
 std::string toWindows1252(std::string_view utf8) {
@@ -87,6 +108,13 @@ std::string toWindows1252(std::string_view utf8) {
       out += utf8[at++];
     }
   }
+  return out;
+}
+
+std::string fromWindows1252(std::string_view text) {
+  std::string out;
+  out.reserve(text.size() + text.size() / 8);
+  for (const char c : text) appendUtf8(windows1252CodePoint(static_cast<unsigned char>(c)), out);
   return out;
 }
 

@@ -47,6 +47,16 @@ TEST(Windows1252, PassesInvalidUtf8Through) {
             "A\x80");  // recovers after it
 }
 
+TEST(Windows1252, ReadsBackEveryByteItWrites) {
+  std::string all;
+  for (int byte = 0x01; byte <= 0xFF; ++byte) all += static_cast<char>(byte);
+  for (const int undefined : {0x81, 0x8D, 0x8F, 0x90, 0x9D}) all[undefined - 1] = '?';
+  EXPECT_EQ(toWindows1252(fromWindows1252(all)), all);
+  EXPECT_EQ(fromWindows1252("Std. zu gro\xDF f.\xDC"
+                            "bergabe \x80 \x81"),
+            "Std. zu groß f.Übergabe € ?");
+}
+
 TEST(LineEnds, TurnsLineFeedsIntoCrLf) {
   EXPECT_EQ(crlf("\n\nProtokollierung\n"), "\r\n\r\nProtokollierung\r\n");
   EXPECT_EQ(crlf("a\r\nb\nc"), "a\r\nb\r\nc");
