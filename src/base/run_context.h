@@ -59,7 +59,8 @@ class RunContext {
   std::array<int32_t, 12> recalcPeriods{};
   int recalcCount = 0;
   std::string exportDir;
-  int status = 0;  // status of the last statement
+  int status = 0;           // status of the last statement
+  int rejectedRecords = 0;  // records a field check of the exporter left out
   // Reference data read once per run and served from memory: the interface
   // lines (calc/interface_lines.h) and the calendar (calc/calendar.h), read
   // at their first use.
