@@ -7,6 +7,7 @@
 
 #include "admin/demo.h"
 #include "admin/generate.h"
+#include "admin/report_command.h"
 #include "config/config_file.h"
 #include "config/credential_cipher.h"
 #include "db/ddl.h"
@@ -21,7 +22,8 @@ const char kUsage[] =
     "       lug-admin decipher HEX\n"
     "       lug-admin ini FILE KEY VALUE\n"
     "       lug-admin generate SERVICE SCHEMA --employees N [--seed S]\n"
-    "       lug-admin demo DIR\n";
+    "       lug-admin demo DIR\n"
+    "       lug-admin report SERVICE SCHEMA AKR ABRNR [--out DIR]\n";
 
 int usage() {
   std::fputs(kUsage, stderr);
@@ -90,6 +92,13 @@ int demo(const std::vector<std::string>& a) {
   return createDemo(a[0]);
 }
 
+// report SERVICE SCHEMA AKR ABRNR [--out DIR]: the control report of a
+// period handed over.
+int report(const std::vector<std::string>& a) {
+  if (a.size() == 5 || (a.size() == 6 && a[4] != "--out")) return usage();
+  return reportCommand(a);
+}
+
 struct Command {
   size_t argCount;
   size_t maxArgCount;
@@ -98,8 +107,9 @@ struct Command {
 
 const std::map<std::string, Command>& commands() {
   static const std::map<std::string, Command> m = {
-      {"init", {2, 2, init}}, {"encipher", {1, 1, encipher}}, {"decipher", {1, 1, decipher}},
-      {"ini", {3, 3, ini}},   {"generate", {4, 6, generate}}, {"demo", {1, 1, demo}}};
+      {"init", {2, 2, init}},    {"encipher", {1, 1, encipher}}, {"decipher", {1, 1, decipher}},
+      {"ini", {3, 3, ini}},      {"generate", {4, 6, generate}}, {"demo", {1, 1, demo}},
+      {"report", {4, 6, report}}};
   return m;
 }
 
