@@ -81,6 +81,27 @@ TEST_F(ControlReportTest, CommandPrintsTheReportAndWritesItsCsv) {
   EXPECT_EQ(unknown.console, "lug-admin: report: Abrnr 8 of Akr G1 not found\n");
 }
 
+// Without a final run the report shows the period's last interim run; without
+// an earlier period there is nothing to compare.
+TEST_F(ControlReportTest, LastInterimRunWithoutEarlierPeriod) {
+  ASSERT_EQ(inst.db().execDynamic("delete from Hor331Zk1 where Zk1Abr = 7 and Zk1Lfn = 0"), 0);
+  ASSERT_EQ(inst.db().execDynamic("delete from Hor330Abr where AbrNum = 6"), 0);
+  ASSERT_EQ(inst.db().commit(), 0);
+  ControlReport lastRun, firstRun;
+  ASSERT_EQ(makeControlReport(inst.db(), request(), lastRun), 0);
+  ReportRequest first = request();
+  first.lfn = 1;
+  ASSERT_EQ(makeControlReport(inst.db(), first, firstRun), 0);
+  EXPECT_EQ(lastRun.text, firstRun.text);
+  EXPECT_EQ(lastRun.text.substr(0, lastRun.text.find('\n')),
+            "Kontrollbericht LuG-Uebergabe Akr: G1, Abrnr: 7 (01.12.2024 - 31.12.2024), "
+            "Zwischenabrechnung 1");
+  EXPECT_NE(lastRun.text.find("\n100          1   129,62  0,00\n"), std::string::npos)
+      << lastRun.text;
+  EXPECT_NE(lastRun.text.find("\nVergleich: keine frühere Abrechnungsperiode\n"),
+            std::string::npos);
+}
+
 // Only the lines of the group's last exporter run for the period count.
 TEST(ReportRejections, LinesOfTheGroupsLastRunOfThePeriod) {
   const std::string log =

@@ -66,6 +66,18 @@ TEST(PayrollProducts, SelectedAsTheDispatchSelectsTheExporter) {
   }
 }
 
+TEST(PayrollProducts, EveryStagingTableIsCounted) {
+  test::Installation inst;
+  for (const PayrollProducts& products : payrollProducts())
+    for (const StagingCount& table : products.tables) {
+      int64_t rows = -1;
+      EXPECT_EQ(inst.db().exec(table.count, {}, {rows}), db::kOk) << table.table;
+      EXPECT_EQ(rows, 0) << table.table;
+      EXPECT_NE(std::string_view(table.count).find(" " + std::string(table.table) + " "),
+                std::string_view::npos);
+    }
+}
+
 TEST(PayrollProducts, FileNamesWithVaryingParts) {
   const struct {
     const char* type;
