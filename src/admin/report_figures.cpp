@@ -118,9 +118,9 @@ int readPreviousPeriod(db::Session& session, const std::string& akr, int32_t abr
                        int32_t& previous) {
   db::Cursor cursor(session, kEarlierPeriods);
   int st = cursor.open({akr, abrnr});
-  if (st == db::kOk) st = cursor.fetch({previous});
-  if (st == db::kOk) st = db::kNoData;
-  return endStatus(st, cursor);
+  if (st == db::kOk) st = cursor.fetch({previous});  // the newest earlier period only
+  const int closed = cursor.close();
+  return st == db::kOk || st == db::kNoData ? closed : st;
 }
 
 std::vector<WageTypeChange> compareWageTypes(const std::vector<WageTypeSums>& now,
