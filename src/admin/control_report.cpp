@@ -60,13 +60,12 @@ bool writeControlReportCsv(const ControlReport& report, const std::filesystem::p
   if (file == nullptr) return false;
   const bool written =
       std::fwrite(report.csv.data(), 1, report.csv.size(), file) == report.csv.size();
+  bool done = std::fclose(file) == 0 && written;
   std::error_code error;
-  if (std::fclose(file) == 0 && written)
-    std::filesystem::rename(temporary, path, error);
-  else
-    error = std::make_error_code(std::errc::io_error);
-  if (error) std::filesystem::remove(temporary, error);
-  return !error;
+  if (done) std::filesystem::rename(temporary, path, error);
+  done = done && !error;
+  if (!done) std::filesystem::remove(temporary, error);
+  return done;
 }
 
 }  // namespace lug::admin

@@ -4,6 +4,7 @@
 #include "admin/control_report.h"
 
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <string>
 
@@ -100,6 +101,24 @@ TEST_F(ControlReportTest, LastInterimRunWithoutEarlierPeriod) {
       << lastRun.text;
   EXPECT_NE(lastRun.text.find("\nVergleich: keine frühere Abrechnungsperiode\n"),
             std::string::npos);
+}
+
+// The CSV takes its name only complete; a file that cannot take it is not
+// reported as written and leaves nothing behind.
+TEST(ControlReportCsv, WrittenUnderItsNameOnlyWhenComplete) {
+  const test::fs::path dir =
+      test::fs::temp_directory_path() / ("lug-report-csv-" + std::to_string(::getpid()));
+  test::fs::create_directories(dir);
+  const ControlReport report{.text = "", .csv = "Sätze;1\r\n"};
+  EXPECT_TRUE(writeControlReportCsv(report, dir));
+  EXPECT_EQ(test::readFile(dir / "Kontrollbericht.csv"), report.csv);
+
+  test::fs::remove(dir / "Kontrollbericht.csv");
+  test::fs::create_directory(dir / "Kontrollbericht.csv");  // in the way of the rename
+  EXPECT_FALSE(writeControlReportCsv(report, dir));
+  EXPECT_FALSE(writeControlReportCsv(report, dir / "missing"));
+  EXPECT_FALSE(test::fs::exists(dir / ".Kontrollbericht.csv.tmp"));
+  test::fs::remove_all(dir);
 }
 
 // Only the lines of the group's last exporter run for the period count.
