@@ -9,6 +9,7 @@
 #include "admin/check.h"
 #include "admin/demo.h"
 #include "admin/generate.h"
+#include "admin/report_command.h"
 #include "config/config_file.h"
 #include "config/credential_cipher.h"
 #include "db/ddl.h"
@@ -24,7 +25,8 @@ const char kUsage[] =
     "       lug-admin ini FILE KEY VALUE\n"
     "       lug-admin generate SERVICE SCHEMA --employees N [--seed S]\n"
     "       lug-admin demo DIR [--payroll TYPE] [--service SERVICE]\n"
-    "       lug-admin check SERVICE SCHEMA AKR ABRNR MODE [/PNR] --out DIR\n";
+    "       lug-admin check SERVICE SCHEMA AKR ABRNR MODE [/PNR] --out DIR\n"
+    "       lug-admin report SERVICE SCHEMA AKR ABRNR [--out DIR]\n";
 
 int usage() {
   std::fputs(kUsage, stderr);
@@ -123,6 +125,13 @@ int check(const std::vector<std::string>& a) {
   return checkHandover(request, std::cout, std::cerr);
 }
 
+// report SERVICE SCHEMA AKR ABRNR [--out DIR]: the control report of a
+// period handed over.
+int report(const std::vector<std::string>& a) {
+  if (a.size() == 5 || (a.size() == 6 && a[4] != "--out")) return usage();
+  return reportCommand(a);
+}
+
 struct Command {
   size_t argCount;
   size_t maxArgCount;
@@ -131,9 +140,9 @@ struct Command {
 
 const std::map<std::string, Command>& commands() {
   static const std::map<std::string, Command> m = {
-      {"init", {2, 2, init}},  {"encipher", {1, 1, encipher}}, {"decipher", {1, 1, decipher}},
-      {"ini", {3, 3, ini}},    {"generate", {4, 6, generate}}, {"demo", {1, 5, demo}},
-      {"check", {7, 8, check}}};
+      {"init", {2, 2, init}},   {"encipher", {1, 1, encipher}}, {"decipher", {1, 1, decipher}},
+      {"ini", {3, 3, ini}},     {"generate", {4, 6, generate}}, {"demo", {1, 5, demo}},
+      {"check", {7, 8, check}}, {"report", {4, 6, report}}};
   return m;
 }
 

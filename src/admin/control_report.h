@@ -18,6 +18,7 @@ struct ReportRequest {
   int32_t abrnr = 0;                  // accounting period
   std::filesystem::path productsDir;  // where the run's transfer files are
   std::filesystem::path runLog;       // the run log that holds the run's lines
+  int16_t lfn = -1;  // run number; -1: the final run when the period has one, else its last
 };
 
 struct ControlReport {
@@ -27,5 +28,12 @@ struct ControlReport {
 
 // Fills `report`; returns 0 or the status of the statement that failed.
 int makeControlReport(db::Session& session, const ReportRequest& request, ControlReport& report);
+
+// The CSV file's name in the directory the report is written to.
+inline constexpr char kControlReportFile[] = "Kontrollbericht.csv";
+
+// Writes report.csv as `dir`/Kontrollbericht.csv; the file takes its name
+// only when it is complete. False when it cannot be written.
+bool writeControlReportCsv(const ControlReport& report, const std::filesystem::path& dir);
 
 }  // namespace lug::admin

@@ -72,17 +72,25 @@ char windows1252Byte(char32_t codePoint) {
   return '?';
 }
 
-void appendUtf8(std::string& out, char32_t codePoint) {
+void appendUtf8(char32_t codePoint, std::string& out) {
   if (codePoint < 0x80) {
     out += static_cast<char>(codePoint);
   } else if (codePoint < 0x800) {
     out += static_cast<char>(0xC0 | (codePoint >> 6));
     out += static_cast<char>(0x80 | (codePoint & 0x3F));
-  } else {  // Windows-1252 reaches no further than U+FFFF
+  } else {
     out += static_cast<char>(0xE0 | (codePoint >> 12));
     out += static_cast<char>(0x80 | ((codePoint >> 6) & 0x3F));
     out += static_cast<char>(0x80 | (codePoint & 0x3F));
   }
+}
+
+char32_t windows1252CodePoint(unsigned char byte) {
+  if (byte < 0x80 || byte >= 0xA0) return byte;
+  for (const auto& special : kSpecialCharacters) {
+    if (special.byte == byte) return special.codePoint;
+  }
+  return U'?';
 }
 
 }  // namespace
@@ -103,19 +111,10 @@ std::string toWindows1252(std::string_view utf8) {
   return out;
 }
 
-std::string fromWindows1252(std::string_view bytes) {
+std::string fromWindows1252(std::string_view text) {
   std::string out;
-  out.reserve(bytes.size());
-  for (const char c : bytes) {
-    const auto byte = static_cast<unsigned char>(c);
-    char32_t codePoint = byte;
-    if (byte >= 0x80 && byte <= 0x9F) {
-      codePoint = U'?';
-      for (const auto& special : kSpecialCharacters)
-        if (special.byte == byte) codePoint = special.codePoint;
-    }
-    appendUtf8(out, codePoint);
-  }
+  out.reserve(text.size() + text.size() / 8);
+  for (const char c : text) appendUtf8(windows1252CodePoint(static_cast<unsigned char>(c)), out);
   return out;
 }
 

@@ -13,9 +13,9 @@ namespace lug::base {
 // already and pass through unchanged.
 std::string toWindows1252(std::string_view utf8);
 
-// Converts Windows-1252 (the run log, the transfer files) to UTF-8 for the
-// console. The five bytes Windows-1252 leaves unassigned become "?".
-std::string fromWindows1252(std::string_view bytes);
+// Converts Windows-1252 to UTF-8 (reading the run log back); the five bytes
+// Windows-1252 leaves undefined become "?".
+std::string fromWindows1252(std::string_view text);
 
 // Turns every line feed into CR LF; a line feed already preceded by a carriage
 // return keeps that one carriage return.

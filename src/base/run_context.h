@@ -62,7 +62,8 @@ class RunContext {
   // A check run: the transfer files go only into exportDir (the former
   // transfer directory is left alone) and nothing stays in the database.
   bool checkRun = false;
-  int status = 0;  // status of the last statement
+  int status = 0;           // status of the last statement
+  int rejectedRecords = 0;  // records a field check of the exporter left out
   // Reference data read once per run and served from memory: the interface
   // lines (calc/interface_lines.h) and the calendar (calc/calendar.h), read
   // at their first use.

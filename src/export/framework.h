@@ -10,6 +10,7 @@
 
 #include "base/run_context.h"
 #include "db/session.h"
+#include "export/rejection.h"
 
 namespace lug::exporters {
 

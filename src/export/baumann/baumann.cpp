@@ -105,9 +105,9 @@ std::string company(RunContext& ctx) {
 void stageRecord(Handover& h, const PeriodRecord& r, const Hours& head) {
   RunContext& ctx = h.ctx;
   const bool fits = passes({
-      {exceedsWidth(r.upn, 4), [&] { ctx.log(kPnrTooLong, r.upn.c_str()); }},
-      {exceedsWidth(r.kst, 6), [&] { ctx.log(kKstTooLong, r.kst.c_str()); }},
-      {exceedsWidth(r.lna, 3), [&] { ctx.log(kLnaTooLong, r.lna.c_str()); }},
+      {exceedsWidth(r.upn, 4), [&] { reject(ctx, kPnrTooLong, r.upn.c_str()); }},
+      {exceedsWidth(r.kst, 6), [&] { reject(ctx, kKstTooLong, r.kst.c_str()); }},
+      {exceedsWidth(r.lna, 3), [&] { reject(ctx, kLnaTooLong, r.lna.c_str()); }},
   });
   if (!fits) return;
   Hours row = head;
@@ -137,7 +137,7 @@ void exportBaumann(RunContext& ctx) {
   Hours row;
   h.writeRows(kStaged, {}, row, [&] {
     if (const auto line = kLine.line(row)) return file.write(*line + "\n");
-    ctx.log(kLineTooWide, row.pnr.c_str(), row.lna.c_str());
+    reject(ctx, kLineTooWide, row.pnr.c_str(), row.lna.c_str());
   });
   ctx.log(kRead, read);
   h.finish();

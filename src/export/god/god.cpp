@@ -119,7 +119,7 @@ class God {
 
   // Stages one record; a record that fails a check is logged and left out.
   void stage(PeriodRecord& r) {
-    if (exceedsWidth(r.lna, 4)) return ctx_.log(kLnaTooLong, r.lna.c_str());
+    if (exceedsWidth(r.lna, 4)) return reject(ctx_, kLnaTooLong, r.lna.c_str());
     GodRow row{.art = r.stz,
                .tnr = h_.header.fir,
                .pnr = r.upn,
@@ -138,7 +138,7 @@ class God {
       LineFlags flags;
       if (const int st = applyInterfaceLine(ctx_, h_.header.lug, kBlankKst, r, flags); st != 0)
         ctx_.fail(st, kLineFailed, st);
-      if (exceedsWidth(r.kst, 6)) return ctx_.log(kKstTooLong, r.kst.c_str());
+      if (exceedsWidth(r.kst, 6)) return reject(ctx_, kKstTooLong, r.kst.c_str());
       row.lna = r.lna, row.hours = hoursOf(r.minutes), row.kst = r.kst, row.fvo = " ";
     } else {
       return ctx_.log(kKindNotSupported, r.stz.c_str());
@@ -187,7 +187,7 @@ void writeLines(Handover& h, TransferFile& file) {
                                                             : nullptr;
     if (!layout) return;
     if (const auto line = layout->line(row)) return file.write(*line + row.nam + "\n");
-    h.ctx.log(kLineTooWide, row.pnr.c_str(), row.lna.c_str());
+    reject(h.ctx, kLineTooWide, row.pnr.c_str(), row.lna.c_str());
   });
 }
 

@@ -127,15 +127,15 @@ const DelimitedLayout<Movement> kDataLine{
 bool stageRecord(Handover& h, const PeriodRecord& r) {
   RunContext& ctx = h.ctx;
   const bool fits = passes({
-      {exceedsWidth(r.upn, 5), [&] { ctx.log(kPnrTooLong, r.upn.c_str()); }},
-      {exceedsWidth(r.lna, 3), [&] { ctx.log(kLnaTooLong, r.pnr.c_str(), r.lna.c_str()); }},
-      {exceedsWidth(r.kst, 8), [&] { ctx.log(kKstTooLong, r.pnr.c_str(), r.kst.c_str()); }},
-      {exceedsWidth(r.ktr, 8), [&] { ctx.log(kKtrTooLong, r.pnr.c_str(), r.ktr.c_str()); }},
+      {exceedsWidth(r.upn, 5), [&] { reject(ctx, kPnrTooLong, r.upn.c_str()); }},
+      {exceedsWidth(r.lna, 3), [&] { reject(ctx, kLnaTooLong, r.pnr.c_str(), r.lna.c_str()); }},
+      {exceedsWidth(r.kst, 8), [&] { reject(ctx, kKstTooLong, r.pnr.c_str(), r.kst.c_str()); }},
+      {exceedsWidth(r.ktr, 8), [&] { reject(ctx, kKtrTooLong, r.pnr.c_str(), r.ktr.c_str()); }},
   });
   if (!fits) return false;
   for (const std::string* field : {&r.upn, &r.lna, &r.lgr, &r.kst, &r.ktr}) {
     if (!breaksDelimitedLine(*field, ';', '"')) continue;
-    ctx.log(kSeparatorInField, r.pnr.c_str(), field->c_str());
+    reject(ctx, kSeparatorInField, r.pnr.c_str(), field->c_str());
     return false;
   }
   // Hours when there are minutes, days otherwise; a wage-type group gives the key.

@@ -124,7 +124,7 @@ class Paisy {
     RecordKind kind;
     if (const int st = readRecordKind(ctx_, ctx_.lug.lgp, r.stz, kind); st != db::kOk)
       ctx_.fail(st, kKindFailed, ctx_.lug.lgp.c_str(), r.stz.c_str(), st);
-    if (exceedsWidth(r.lna, 6)) return ctx_.log(kWageTypeTooLong, r.upn.c_str());
+    if (exceedsWidth(r.lna, 6)) return reject(ctx_, kWageTypeTooLong, r.upn.c_str());
 
     double hours = 0, amount = 0;
     if (flags.bau == 1)
@@ -133,7 +133,7 @@ class Paisy {
       hours = r.minutes != 0 ? hoursOf(r.minutes) : daysOf(r.tenths);
     if (r.stz != "P3" && std::fabs(hours) > 999) {
       hours = std::copysign(999.99, hours);
-      ctx_.log(kHoursTooLarge, r.upn.c_str());
+      reject(ctx_, kHoursTooLarge, r.upn.c_str());
     }
     P4Row p4{.frm = company_,
              .prs = r.upn.substr(0, 6),

@@ -108,7 +108,7 @@ void absenceDates(RunContext& ctx, PeriodRecord& r, bool withGroup, std::string&
 
 void stageAbsence(Handover& h, const std::string& company, PeriodRecord r) {
   RunContext& ctx = h.ctx;
-  if (exceedsWidth(r.lna, 3)) return ctx.log(kWageTypeTooLong, r.upn.c_str());
+  if (exceedsWidth(r.lna, 3)) return reject(ctx, kWageTypeTooLong, r.upn.c_str());
   const bool withGroup = ctx.site == kSiteWithGroupKey;
   const bool reversal = isReversal(r);
   P3Row row{.frm = company,

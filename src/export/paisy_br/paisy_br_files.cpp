@@ -71,7 +71,7 @@ const Query<P1Line> kP1{
 // as another number. Such a row is not written; the log names it.
 bool fitsHoursColumn(Handover& h, const P1Line& line) {
   if (std::fabs(line.hundredths) <= kLargestHundredths) return true;
-  h.ctx.log(kHoursTooLarge, fullTrim(line.prs).c_str(), line.hundredths / 100);
+  reject(h.ctx, kHoursTooLarge, fullTrim(line.prs).c_str(), line.hundredths / 100);
   return false;
 }
 

@@ -79,16 +79,16 @@ bool stageRecord(Handover& h, PeriodRecord& r) {
   if (st != db::kOk) ctx.fail(st, kLineFailed, st);
   const std::string kst = flags.kst != 0 ? r.kst : " ", ktr = flags.ktr != 0 ? r.ktr : " ";
   const bool fits = passes({
-      {exceedsWidth(r.lna, 20), [&] { ctx.log(kLnaTooLong, r.pnr.c_str(), r.lna.c_str()); }},
-      {exceedsWidth(kst, 30), [&] { ctx.log(kKstTooLong, r.pnr.c_str(), kst.c_str()); }},
-      {exceedsWidth(ktr, 8), [&] { ctx.log(kKtrTooLong, r.pnr.c_str(), ktr.c_str()); }},
+      {exceedsWidth(r.lna, 20), [&] { reject(ctx, kLnaTooLong, r.pnr.c_str(), r.lna.c_str()); }},
+      {exceedsWidth(kst, 30), [&] { reject(ctx, kKstTooLong, r.pnr.c_str(), kst.c_str()); }},
+      {exceedsWidth(ktr, 8), [&] { reject(ctx, kKtrTooLong, r.pnr.c_str(), ktr.c_str()); }},
   });
   if (!fits) return false;
   // The personnel number and the wage type stand in the tab-separated part
   // of the line: a tab, a tilde or a line end in them would break the line.
   for (const std::string* field : {&r.upn, &r.lna}) {
     if (!breaksDelimitedLine(*field, '\t', '~')) continue;
-    ctx.log(kSeparatorInField, r.pnr.c_str(), field->c_str());
+    reject(ctx, kSeparatorInField, r.pnr.c_str(), field->c_str());
     return false;
   }
   Value v{.pnr = r.upn,
@@ -135,7 +135,7 @@ int writeFile(Handover& h, TransferFile& file) {
   const auto byCosts = [](const Value& v) { return std::tie(v.kst, v.ktr); };
   for (const Value& v : rowsInOrder(h, kValueRows, byWageType, byCosts)) {
     if (exceedsWidth(v.pnr, 7)) {
-      ctx.log(kPnrTooLong, v.pnr.c_str());
+      reject(ctx, kPnrTooLong, v.pnr.c_str());
       continue;
     }
     writeDataLine(file, v, month, number++);

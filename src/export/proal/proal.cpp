@@ -138,8 +138,8 @@ int32_t costCentre(const std::string& kst) {
 void stageRecord(Handover& h, const std::string& company, PeriodRecord& r) {
   RunContext& ctx = h.ctx;
   const bool fits = passes({
-      {exceedsWidth(r.upn, 6), [&] { ctx.log(kPnrTooLong, r.upn.c_str()); }},
-      {exceedsWidth(r.lna, 3), [&] { ctx.log(kLnaTooLong, r.upn.c_str(), r.lna.c_str()); }},
+      {exceedsWidth(r.upn, 6), [&] { reject(ctx, kPnrTooLong, r.upn.c_str()); }},
+      {exceedsWidth(r.lna, 3), [&] { reject(ctx, kLnaTooLong, r.upn.c_str(), r.lna.c_str()); }},
   });
   if (!fits) return;
   LineFlags flags;
@@ -166,7 +166,7 @@ void writeFile(Handover& h, TransferFile& file) {
   const auto byDay = [](const FileRow& r) { return std::tie(r.jhr, r.mon, r.tag, r.lna, r.kst); };
   for (const FileRow& r : rowsInOrder(h, kFileRows, byEmployee, byDay)) {
     if (std::fabs(r.zet) > kLargestHours) {
-      h.ctx.log(kHoursTooLarge, r.pnr.c_str());
+      reject(h.ctx, kHoursTooLarge, r.pnr.c_str());
       continue;
     }
     file.write(*kLine.line(r) + "\n");

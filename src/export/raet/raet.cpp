@@ -101,7 +101,7 @@ int stageRecords(Handover& h, const std::string& accountingDate) {
     if (const int st = applyInterfaceLine(ctx, h.header.lug, {}, r, line); st != db::kOk)
       ctx.fail(st, kLineFailed, st);
     if (exceedsWidth(r.lna, kWageTypeWidth))
-      return ctx.log(kLnaTooLong, r.pnr.c_str(), r.lna.c_str());
+      return reject(ctx, kLnaTooLong, r.pnr.c_str(), r.lna.c_str());
     const Value value{.pnr = r.upn, .lna = r.lna, .abd = accountingDate, .val = valueOf(r, line)};
     h.stage(kValues, value,
             [&](db::WriteStep, int st) { ctx.log(kStagingFailed, static_cast<long>(st)); });

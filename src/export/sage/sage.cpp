@@ -95,10 +95,10 @@ void stageRecord(Handover& h, PeriodRecord& r) {
   const int st = applyInterfaceLine(ctx, h.header.lug, kBlanks, r, flags);
   if (st != db::kOk) ctx.fail(st, kLineFailed, st);
   const bool fits = passes({
-      {exceedsWidth(r.upn, 6), [&] { ctx.log(kPnrTooLong, r.upn.c_str()); }},
-      {exceedsWidth(r.lna, 3), [&] { ctx.log(kLnaTooLong, r.pnr.c_str(), r.lna.c_str()); }},
-      {exceedsWidth(r.kst, 5), [&] { ctx.log(kKstTooLong, r.pnr.c_str(), r.kst.c_str()); }},
-      {exceedsWidth(r.ktr, 5), [&] { ctx.log(kKtrTooLong, r.pnr.c_str(), r.ktr.c_str()); }},
+      {exceedsWidth(r.upn, 6), [&] { reject(ctx, kPnrTooLong, r.upn.c_str()); }},
+      {exceedsWidth(r.lna, 3), [&] { reject(ctx, kLnaTooLong, r.pnr.c_str(), r.lna.c_str()); }},
+      {exceedsWidth(r.kst, 5), [&] { reject(ctx, kKstTooLong, r.pnr.c_str(), r.kst.c_str()); }},
+      {exceedsWidth(r.ktr, 5), [&] { reject(ctx, kKtrTooLong, r.pnr.c_str(), r.ktr.c_str()); }},
   });
   if (!fits) return;
   const bool amountLine = flags.bau == 1;
@@ -120,7 +120,7 @@ void stageRecord(Handover& h, PeriodRecord& r) {
 bool fitsField(RunContext& ctx, const char* tooLarge, const Sum& s, double value) {
   const std::string text = formatNumber(value, kAmount);
   if (text.size() <= kQuantityWidth) return true;
-  ctx.log(tooLarge, s.pnr.c_str(), text.c_str());
+  reject(ctx, tooLarge, s.pnr.c_str(), text.c_str());
   return false;
 }
 

@@ -229,7 +229,7 @@ void exportSap(RunContext& ctx) {
   TransferFile& hoursTxt = h.file(kHoursTxt, kHoursOpenFailure);
   TransferFile& hoursCsv = h.file(kHoursCsv, kHoursOpenFailure);
   writeInfotype<Hours>(h, kHoursRows, kHoursLine, hoursTxt, hoursCsv, [&](const Hours& row) {
-    ctx.log(kHoursTooLarge, row.pnr.c_str(), row.std);
+    reject(ctx, kHoursTooLarge, row.pnr.c_str(), row.std);
   });
   TransferFile& absenceTxt = h.file(kAbsenceTxt, kAbsenceOpenFailure);
   TransferFile& absenceCsv = h.file(kAbsenceCsv, kAbsenceOpenFailure);

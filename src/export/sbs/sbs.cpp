@@ -81,8 +81,9 @@ std::string part(const std::string& text, size_t pos) {
 void stageRecord(Handover& h, const PeriodRecord& r) {
   RunContext& ctx = h.ctx;
   const bool fits = passes({
-      {exceedsWidth(r.upn, kPnrWidth), [&] { ctx.log(kPnrTooLong, r.upn.c_str()); }},
-      {exceedsWidth(r.lna, kLnaWidth), [&] { ctx.log(kLnaTooLong, r.upn.c_str(), r.lna.c_str()); }},
+      {exceedsWidth(r.upn, kPnrWidth), [&] { reject(ctx, kPnrTooLong, r.upn.c_str()); }},
+      {exceedsWidth(r.lna, kLnaWidth),
+       [&] { reject(ctx, kLnaTooLong, r.upn.c_str(), r.lna.c_str()); }},
   });
   if (!fits) return;
   const Hours row{.jhr = part(r.bdt, 0),
@@ -148,7 +149,7 @@ void writeFile(Handover& h, const std::string& name) {
   h.writeRows(kStagedRows, {}, row, [&] {
     row.hours = roundedTo(row.hours, 2) + 0.0;  // + 0.0: -0.0 becomes 0.0
     if (std::fabs(row.hours) > kLargestHours) {
-      h.ctx.log(kHoursTooLarge, row.pnr.c_str());
+      reject(h.ctx, kHoursTooLarge, row.pnr.c_str());
       row.hours = 0;
     }
     file.write(kLine.line(row).value_or(std::string()) + "\n");

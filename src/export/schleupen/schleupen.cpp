@@ -107,7 +107,7 @@ Sums storedSums(const Entry& e) {
 bool fits(RunContext& ctx, const PeriodRecord& r, const Sums& s) {
   const auto report = [&](const char* line, int64_t value) {
     return [&ctx, &r, line, value] {
-      ctx.log(line, r.pnr.c_str(), r.lna.c_str(), static_cast<long long>(value));
+      reject(ctx, line, r.pnr.c_str(), r.lna.c_str(), static_cast<long long>(value));
     };
   };
   return passes({{std::abs(s.minutes) >= kMinutesLimit, report(kHoursTooLarge, s.minutes)},

@@ -137,7 +137,7 @@ class Topas {
     if (r.stz != "LS" && r.stz != "SS") {
       ctx_.log(kUnsupportedKind, r.stz.c_str());
     } else if (const std::optional<std::string> field = separatorIn(r)) {
-      ctx_.log(kSeparatorInField, r.upn.c_str(), field->c_str());
+      reject(ctx_, kSeparatorInField, r.upn.c_str(), field->c_str());
     } else if (r.stz == "LS") {
       stageWage(r);
     } else {
@@ -201,7 +201,7 @@ class Topas {
   // 9999 (-999).
   double wageWithinLimit(double value, const std::string& upn) {
     if (std::fabs(value) < (value >= 0 ? 10000 : 1000)) return value;
-    ctx_.log(kTooLarge, upn.c_str());
+    reject(ctx_, kTooLarge, upn.c_str());
     return value >= 0 ? 9999.0 : -999.0;
   }
 
@@ -209,7 +209,7 @@ class Topas {
   double absenceWithinLimit(double value, bool hours, const std::string& upn) {
     const double limit = !hours ? 100000 : value >= 0 ? 10000000 : 1000000;
     if (std::fabs(value) <= limit) return value;
-    ctx_.log(kTooLarge, upn.c_str());
+    reject(ctx_, kTooLarge, upn.c_str());
     return value >= 0 ? limit : -limit;
   }
 

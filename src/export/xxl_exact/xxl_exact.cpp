@@ -143,9 +143,9 @@ class XxlExact {
     // A cut personnel number or wage type would hand the hours to someone
     // else or under another wage type: such a record is not staged.
     const bool fits = passes({
-        {exceedsWidth(r.upn, kPnrWidth), [&] { ctx_.log(kPnrTooLong, r.upn.c_str()); }},
+        {exceedsWidth(r.upn, kPnrWidth), [&] { reject(ctx_, kPnrTooLong, r.upn.c_str()); }},
         {row.lna != kNoWageType && exceedsWidth(r.lna, kLnaWidth),
-         [&] { ctx_.log(kLnaTooLong, r.pnr.c_str(), r.lna.c_str()); }},
+         [&] { reject(ctx_, kLnaTooLong, r.pnr.c_str(), r.lna.c_str()); }},
     });
     if (!fits) return;
     // Hours when there are minutes, otherwise days.
