@@ -41,6 +41,29 @@ void reportFailure(const driver::RunEnvironment& env, const fs::path& log, std::
   for (const std::string& line : lastLogLines(log)) err << "  " << line << "\n";
 }
 
+// The control report of the run, before the rollback: on the console and as
+// files beside the transfer files. False after a message on `err`.
+bool writeReport(db::Session& session, const driver::CheckedRun& run, std::ostream& out,
+                 std::ostream& err) {
+  ControlReport report;
+  const int st = makeControlReport(
+      session,
+      {.akr = run.akr, .abrnr = run.abrnr, .productsDir = run.productsDir, .runLog = run.runLog},
+      report);
+  if (st != db::kOk) {
+    err << "lug-admin: check: the control report could not be made: " << st << "\n";
+    return false;
+  }
+  out << report.text;
+  if (!writeControlReportText(report, run.productsDir) ||
+      !writeControlReportCsv(report, run.productsDir)) {
+    err << "lug-admin: check: cannot write the control report into " << run.productsDir.string()
+        << "\n";
+    return false;
+  }
+  return true;
+}
+
 }  // namespace
 
 int checkHandover(const CheckRequest& request, std::ostream& out, std::ostream& err) {
@@ -52,12 +75,9 @@ int checkHandover(const CheckRequest& request, std::ostream& out, std::ostream& 
         << "\n";
     return 1;
   }
-  auto beforeRollback = [&request](db::Session& session, const driver::CheckedRun& run) {
-    if (request.report)
-      request.report(session, {.akr = run.akr,
-                               .abrnr = run.abrnr,
-                               .productsDir = run.productsDir,
-                               .runLog = run.runLog});
+  bool reported = false;
+  auto beforeRollback = [&](db::Session& session, const driver::CheckedRun& run) {
+    reported = writeReport(session, run, out, err);
   };
   auto phases = makeProductionPhases();
   std::ostringstream console;  // lug's console lines; the run log holds them all
@@ -69,6 +89,7 @@ int checkHandover(const CheckRequest& request, std::ostream& out, std::ostream& 
   const int status = driver::runHandover(request.runArgs, env);
   const fs::path log = driver::checkRunLog(dir);
   if (status == 1 && env.end == driver::RunEnd::Completed) {
+    if (!reported) return 1;
     out << "lug-admin: check: the hand-over would succeed; its files and run log are in "
         << dir.string() << ", the database is unchanged\n";
     return 0;

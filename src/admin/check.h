@@ -7,7 +7,6 @@
 // run and the credentials are read as lug reads them, from horavia.ini in
 // ../Files of the working directory.
 #include <filesystem>
-#include <functional>
 #include <ostream>
 #include <string>
 #include <vector>
@@ -20,14 +19,15 @@ namespace lug::admin {
 struct CheckRequest {
   std::vector<std::string> runArgs;  // as lug takes them: SERVICE SCHEMA AKR ABRNR MODE [/PNR]
   std::filesystem::path dir;         // created when missing
-  // The control report of a hand-over that would succeed: called before the
-  // rollback, with the session that still sees the run's records.
-  std::function<void(db::Session&, const ReportRequest&)> report{};
 };
 
-// Returns the exit status: 0 when the hand-over would succeed; 1 when it
-// would abort or stop early or could not start, after the reason on `err`
-// (the run status of an abort and the run's last log lines).
+// When the hand-over would succeed, its control report is made before the
+// rollback (from the session that still sees the run's records), printed on
+// `out` and written as Kontrollbericht.txt and Kontrollbericht.csv into the
+// directory. Returns the exit status: 0 when the hand-over would succeed and
+// the report is written; 1 when it would abort or stop early or could not
+// start, after the reason on `err` (the run status of an abort and the run's
+// last log lines), or when the report could not be made.
 int checkHandover(const CheckRequest& request, std::ostream& out, std::ostream& err);
 
 }  // namespace lug::admin

@@ -8,6 +8,7 @@
 #include "admin/report_products.h"
 #include "admin/report_rejections.h"
 #include "admin/report_sections.h"
+#include "base/cp1252.h"
 #include "base/own_file.h"
 #include "export/products.h"
 
@@ -53,19 +54,32 @@ int makeControlReport(db::Session& session, const ReportRequest& request, Contro
   return db::kOk;
 }
 
-bool writeControlReportCsv(const ControlReport& report, const std::filesystem::path& dir) {
-  const std::filesystem::path path = dir / kControlReportFile;
-  const std::filesystem::path temporary = dir / ("." + std::string(kControlReportFile) + ".tmp");
+namespace {
+
+// Writes `bytes` as `dir`/`name`; the file takes its name only when complete.
+bool writeComplete(const std::string& bytes, const std::filesystem::path& dir,
+                   const std::string& name) {
+  const std::filesystem::path path = dir / name;
+  const std::filesystem::path temporary = dir / ("." + name + ".tmp");
   std::FILE* file = base::openOwnFile(temporary, O_WRONLY | O_CREAT | O_TRUNC, "wb");
   if (file == nullptr) return false;
-  const bool written =
-      std::fwrite(report.csv.data(), 1, report.csv.size(), file) == report.csv.size();
+  const bool written = std::fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size();
   bool done = std::fclose(file) == 0 && written;
   std::error_code error;
   if (done) std::filesystem::rename(temporary, path, error);
   done = done && !error;
   if (!done) std::filesystem::remove(temporary, error);
   return done;
+}
+
+}  // namespace
+
+bool writeControlReportCsv(const ControlReport& report, const std::filesystem::path& dir) {
+  return writeComplete(report.csv, dir, kControlReportFile);
+}
+
+bool writeControlReportText(const ControlReport& report, const std::filesystem::path& dir) {
+  return writeComplete(base::toWindows1252(base::crlf(report.text)), dir, kControlReportTextFile);
 }
 
 }  // namespace lug::admin

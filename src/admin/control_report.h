@@ -29,11 +29,15 @@ struct ControlReport {
 // Fills `report`; returns 0 or the status of the statement that failed.
 int makeControlReport(db::Session& session, const ReportRequest& request, ControlReport& report);
 
-// The CSV file's name in the directory the report is written to.
+// The files' names in the directory the report is written to.
 inline constexpr char kControlReportFile[] = "Kontrollbericht.csv";
+inline constexpr char kControlReportTextFile[] = "Kontrollbericht.txt";
 
 // Writes report.csv as `dir`/Kontrollbericht.csv; the file takes its name
 // only when it is complete. False when it cannot be written.
 bool writeControlReportCsv(const ControlReport& report, const std::filesystem::path& dir);
+// Writes report.text as `dir`/Kontrollbericht.txt in Windows-1252 with CR LF,
+// the same way.
+bool writeControlReportText(const ControlReport& report, const std::filesystem::path& dir);
 
 }  // namespace lug::admin

@@ -1,6 +1,7 @@
-// The demo for every payroll system: lug-admin demo DIR --payroll TYPE and
-// the final hand-over of its third period through the lug program, which must
-// end well and hand over the system's products with content.
+// The demo for every payroll system: lug-admin demo DIR --payroll TYPE, the
+// check run of its third period and then the final hand-over through the lug
+// program, which must end well, hand over the system's products with content
+// and write the files the check run wrote.
 #include <gtest/gtest.h>
 #include <unistd.h>
 
@@ -116,10 +117,17 @@ TEST_P(DemoPayrollTest, ThirdPeriodHandsOverTheSystemsProducts) {
       scalar("select count(*) from Hor171Lug where LugLgp<>'" + std::string(product.type) + "'"),
       "0");
 
-  // The check run of the same hand-over goes here (lug-admin check ... --out
-  // DIR); after the real run below, filesIn(DIR) must equal `files`.
-  const RunResult run = runProgram(LUG_BINARY, demo / "Bin", {"../db", "DEMO", "PROD", "103", "0"},
-                                   {{"LUG_SYSDATE", "2025.04.03 07:30:00"}});
+  // The check run of the same hand-over first; the real run must then find
+  // the database as the demo left it and write the same files.
+  const std::map<std::string, std::string> clock{{"LUG_SYSDATE", "2025.04.03 07:30:00"}};
+  const RunResult checked =
+      runProgram(LUG_ADMIN_BINARY, demo / "Bin",
+                 {"check", "../db", "DEMO", "PROD", "103", "0", "--out", "../Pruefung"}, clock);
+  ASSERT_EQ(checked.exitStatus, 0) << checked.console;
+  EXPECT_NE(checked.console.find("Kontrollbericht"), std::string::npos) << checked.console;
+  EXPECT_EQ(scalar("select count(*) from Hor331Zk1 where Zk1Abr=103"), "0");
+  const RunResult run =
+      runProgram(LUG_BINARY, demo / "Bin", {"../db", "DEMO", "PROD", "103", "0"}, clock);
   ASSERT_EQ(run.exitStatus, 1) << run.console;
   EXPECT_EQ(scalar("select AkrAdt from O1001AbrKreis where AkrNum='PROD'"), "98");
   // A final run: no record of an interim or partial run (TOPAS decides by the clock).
@@ -136,6 +144,17 @@ TEST_P(DemoPayrollTest, ThirdPeriodHandsOverTheSystemsProducts) {
   }
   for (const char* table : product.tables)
     EXPECT_NE(scalar(std::string("select count(*) from ") + table), "0") << table;
+
+  std::map<std::string, std::string> checkedFiles = filesIn(demo / "Pruefung");
+  for (const char* own : {"log#lug.txt", "Kontrollbericht.txt", "Kontrollbericht.csv"})
+    EXPECT_EQ(checkedFiles.erase(own), 1u) << own;
+  std::erase_if(checkedFiles, [](const auto& f) { return f.first.starts_with("log#lug_"); });
+  for (const char* name : product.files) EXPECT_EQ(checkedFiles.count(name), 1u) << name;
+  for (const auto& [name, bytes] : checkedFiles) {
+    const auto file = files.find(name);
+    ASSERT_NE(file, files.end()) << name;
+    EXPECT_EQ(file->second, bytes) << name;
+  }
 }
 
 INSTANTIATE_TEST_SUITE_P(Systems, DemoPayrollTest, ::testing::ValuesIn(kProducts),
