@@ -1,0 +1,69 @@
+#include "db/multi_row_insert.h"
+
+#include <cctype>
+#include <map>
+#include <stdexcept>
+#include <string>
+#include <string_view>
+#include <utility>
+
+namespace lug::db {
+namespace {
+
+// The value list of the single-row text: from the last " values (" on.
+size_t valueListStart(std::string_view text) {
+  const size_t at = text.rfind(" values (");
+  if (at == std::string_view::npos) throw std::invalid_argument("insert without value list");
+  return at + 8;
+}
+
+// The value list with every host variable :bN moved on by `offset`; also
+// returns the number of host variables it holds (the highest N plus one).
+std::string shifted(std::string_view list, size_t offset, size_t& count) {
+  std::string out;
+  count = 0;
+  for (size_t i = 0; i < list.size();) {
+    const bool hostVariable = list.compare(i, 2, ":b") == 0 && i + 2 < list.size() &&
+                              std::isdigit(static_cast<unsigned char>(list[i + 2]));
+    if (!hostVariable) {
+      out += list[i++];
+      continue;
+    }
+    size_t end = i + 2, n = 0;
+    while (end < list.size() && std::isdigit(static_cast<unsigned char>(list[end])))
+      n = n * 10 + static_cast<size_t>(list[end++] - '0');
+    out += ":b" + std::to_string(n + offset);
+    if (n + 1 > count) count = n + 1;
+    i = end;
+  }
+  return out;
+}
+
+std::string build(std::string_view single, size_t rows) {
+  const size_t start = valueListStart(single);
+  const std::string_view list = single.substr(start);
+  size_t perRow = 0;
+  shifted(list, 0, perRow);
+  std::string text(single.substr(0, start));
+  for (size_t r = 0; r < rows; ++r) {
+    size_t ignored = 0;
+    if (r > 0) text += ',';
+    text += shifted(list, r * perRow, ignored);
+  }
+  return text;
+}
+
+}  // namespace
+
+const char* multiRowInsert(const char* singleRow, size_t rows) {
+  if (rows <= 1) return singleRow;
+  if (rows > kMaxInsertRows) throw std::invalid_argument("too many rows for one insert");
+  // Keyed by the address of the statement constant: one text per constant
+  // and row count, alive until the process ends.
+  static std::map<std::pair<const char*, size_t>, std::string> texts;
+  auto [it, added] = texts.try_emplace({singleRow, rows});
+  if (added) it->second = build(singleRow, rows);
+  return it->second.c_str();
+}
+
+}  // namespace lug::db
