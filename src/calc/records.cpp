@@ -195,15 +195,23 @@ db::Written WorkRecords::insertOrAdd(const Record& r) {
        r.stz.substr(0, kWorkKindWidth), r.bdt, r.pnr, r.zkt, r.lna, r.lgr, r.kst, r.ktr});
 }
 
-void RecordWriter::keep(const Record& r, const char* insertFailed, const char* updateFailed) {
+void RecordWriter::insertUnlessStored(RunContext& ctx, const Record& r) {
+  if (gathering())
+    keep(r, Write{});
+  else
+    ctx.abortIfFatal(insert(r));
+}
+
+void RecordWriter::keep(const Record& r, const Write& write) {
   const auto [at, added] = keys_.try_emplace(keyOf(r), rows_.size());
   const size_t row = at->second;
-  calls_.push_back({r, row, insertFailed, updateFailed});
+  calls_.push_back({r, row, write});
   if (added) {
     rows_.push_back(r);
     rows_.back().std = addedMinutes(r);
     return;
   }
+  if (!write.adds()) return;  // the stored key refuses the insert
   Record& sum = rows_[row];
   sum.krt = r.krt;
   sum.std += addedMinutes(r);
@@ -228,8 +236,13 @@ void RecordWriter::flush() {
 
 // The calls whose records were not written, one by one in their order.
 void RecordWriter::writeAgain(size_t firstRow) {
-  for (const Call& c : calls_)
-    if (c.row >= firstRow) writeNow(*gatherFor_, *this, c.record, c.insertFailed, c.updateFailed);
+  for (const Call& c : calls_) {
+    if (c.row < firstRow) continue;
+    if (c.write.adds())
+      writeNow(*gatherFor_, *this, c.record, c.write.insertFailed, c.write.updateFailed);
+    else
+      gatherFor_->abortIfFatal(store(c.record, false));
+  }
 }
 
 void RecordWriter::forget() {

@@ -81,6 +81,9 @@ class RecordWriter {
     flush();
     return store(r, true);
   }
+  // Inserts the record unless its key is stored already; only -9999 counts
+  // (it ends the run). A gathering writer keeps it for its next flush.
+  void insertUnlessStored(RunContext& ctx, const Record& r);
   // Insert-or-add: a record whose key is stored already gets its minutes,
   // days and counter added to the stored record, whose cost type it replaces.
   virtual db::Written insertOrAdd(const Record& r) = 0;
@@ -88,9 +91,11 @@ class RecordWriter {
   // From now on insert-or-add gathers; failures are logged through `ctx`.
   void gather(RunContext& ctx) { gatherFor_ = &ctx; }
   bool gathering() const { return gatherFor_ != nullptr && canGather(); }
-  // Keeps a record for the next flush; `insertFailed` and `updateFailed` as
-  // for calc::insertOrAdd.
-  void keep(const Record& r, const char* insertFailed, const char* updateFailed);
+  // Keeps a record of insert-or-add for the next flush; `insertFailed` and
+  // `updateFailed` as for calc::insertOrAdd.
+  void keep(const Record& r, const char* insertFailed, const char* updateFailed) {
+    keep(r, {.insertFailed = insertFailed, .updateFailed = updateFailed});
+  }
   // Writes the gathered records; -9999 ends the run.
   void flush();
 
@@ -107,13 +112,20 @@ class RecordWriter {
   virtual db::Session& session() = 0;
 
  private:
-  // One call of insert-or-add, kept to write it again after a failure.
+  // What a call asked for: insert-or-add with its messages, or an insert
+  // that leaves a stored key alone (no messages).
+  struct Write {
+    const char* insertFailed = nullptr;
+    const char* updateFailed = nullptr;
+    bool adds() const { return insertFailed != nullptr; }
+  };
+  // One call, kept to write it again after a failure.
   struct Call {
     Record record;
     size_t row;  // index of its gathered record
-    const char* insertFailed;
-    const char* updateFailed;
+    Write write;
   };
+  void keep(const Record& r, const Write& write);
   void writeAgain(size_t firstRow);
   void forget();
 

@@ -120,21 +120,27 @@ TEST_F(RecordsTest, GatheredRecordsEndAsRecordsWrittenAtOnce) {
   Record first = monthValue("01", 480.4), second = monthValue("02", 120.4);
   Record other = monthValue("03", 30), stored = monthValue("04", 15), tooLong = monthValue("05", 1);
   other.zkt = "UEB", stored.zkt = "NACHT", tooLong.lna = "123456";
-  std::vector<Record> manyKeys;
+  struct Call {
+    Record record;
+    bool adds = true;  // insert-or-add, else an insert that leaves a stored key alone
+  };
+  std::vector<Call> manyKeys;
   for (int i = 0; i < 70; ++i) {
-    manyKeys.push_back(other);
-    manyKeys.back().kst = "K" + std::to_string(i);
+    manyKeys.push_back({other});
+    manyKeys.back().record.kst = "K" + std::to_string(i);
   }
   struct Case {
     const char* name;
-    std::vector<Record> calls;
+    std::vector<Call> calls;
     size_t rowsAfterFlush;
   };
   const Case cases[] = {
-      {"added up", {first, other, second, first}, 2},
+      {"added up", {{first}, {other}, {second}, {first}}, 2},
       {"more than one insert", manyKeys, 70},
-      {"meets a stored row", {first, stored, second}, 1},
-      {"value too long", {first, tooLong, other, second}, 2},
+      {"meets a stored row", {{first}, {stored}, {second}}, 1},
+      {"value too long", {{first}, {tooLong}, {other}, {second}}, 2},
+      {"inserts unless stored", {{first, false}, {second, false}, {second}, {other, false}}, 2},
+      {"insert meets a stored row", {{other}, {stored, false}}, 1},
   };
   const std::string all =
       "select Zk1Stz,Zk1Bdt,Zk1Pnr,Zk1Zkt,Zk1Lna,Zk1Lgr,Zk1Kst,Zk1Ktr,Zk1Krt,Zk1Std,Zk1Tge,Zk1Stg,"
@@ -149,7 +155,11 @@ TEST_F(RecordsTest, GatheredRecordsEndAsRecordsWrittenAtOnce) {
       PeriodRecords writer{inst.db(), 1, 0, numbers};
       writer.insert(stored);
       if (gather) writer.gather(ctx);
-      for (const Record& r : c.calls) insertOrAdd(ctx, writer, r, "ins %d", "upd %d");
+      for (const Call& call : c.calls)
+        if (call.adds)
+          insertOrAdd(ctx, writer, call.record, "ins %d", "upd %d");
+        else
+          writer.insertUnlessStored(ctx, call.record);
       if (gather) {
         EXPECT_EQ(inst.scalar("select count(*) from Hor331Zk1"), "1");  // nothing before the flush
         writer.flush();
