@@ -53,17 +53,37 @@ std::string build(std::string_view single, size_t rows) {
   return text;
 }
 
+std::string grownList(std::string_view single, size_t values) {
+  const size_t at = single.rfind(" in (:b");
+  if (at == std::string_view::npos) throw std::invalid_argument("statement without in-list");
+  const size_t first = at + 7, end = single.find(')', first);
+  const size_t n = std::stoul(std::string(single.substr(first, end - first)));
+  std::string text(single.substr(0, first - 2));
+  for (size_t i = 0; i < values; ++i) text += (i ? ",:b" : ":b") + std::to_string(n + i);
+  return text + std::string(single.substr(end));
+}
+
+// One text per statement constant and count, alive until the process ends.
+template <class Build>
+const char* kept(const char* single, size_t count, Build build) {
+  static std::map<std::pair<const char*, size_t>, std::string> texts;
+  auto [it, added] = texts.try_emplace({single, count});
+  if (added) it->second = build(single, count);
+  return it->second.c_str();
+}
+
 }  // namespace
+
+const char* longerInList(const char* singleValue, size_t values) {
+  if (values <= 1) return singleValue;
+  if (values > kMaxInsertRows) throw std::invalid_argument("too many values for one list");
+  return kept(singleValue, values, grownList);
+}
 
 const char* multiRowInsert(const char* singleRow, size_t rows) {
   if (rows <= 1) return singleRow;
   if (rows > kMaxInsertRows) throw std::invalid_argument("too many rows for one insert");
-  // Keyed by the address of the statement constant: one text per constant
-  // and row count, alive until the process ends.
-  static std::map<std::pair<const char*, size_t>, std::string> texts;
-  auto [it, added] = texts.try_emplace({singleRow, rows});
-  if (added) it->second = build(singleRow, rows);
-  return it->second.c_str();
+  return kept(singleRow, rows, build);
 }
 
 }  // namespace lug::db

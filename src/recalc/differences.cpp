@@ -8,6 +8,7 @@
 #include "calc/records.h"
 #include "calc/source_rows.h"
 #include "db/insert_or_add.h"
+#include "db/multi_row_insert.h"
 
 namespace lug::recalc {
 namespace {
@@ -39,14 +40,14 @@ constexpr char kConsume[] =
     "delete  from Hor331Zk3  where ((((((((((Zk3Key=:b0 and Zk3Stz=:b1) and Zk3Bdt=:b2) and "
     "Zk3Pnr=:b3) and Zk3Zkt=:b4) and Zk3Lna=:b5) and Zk3Lgr=:b6) and Zk3Kst=:b7) and Zk3Ktr=:b8) "
     "and Zk3Von=:b9) and Zk3Bis=:b10)";
-// The new rows of one record kind, booking date and employee, and their
-// deletion once all of them are consumed.
-constexpr char kNewRowsOfEmployee[] =
-    "select Zk3Zkt ,Zk3Lna ,Zk3Lgr ,Zk3Kst ,Zk3Ktr ,Zk3Von ,Zk3Bis ,Zk3Std ,Zk3Tge ,Zk3Inf ,Zk3Abr "
-    " "
-    "from Hor331Zk3 where (((Zk3Key=:b0 and Zk3Stz=:b1) and Zk3Bdt=:b2) and Zk3Pnr=:b3)";
-constexpr char kConsumeEmployee[] =
-    "delete  from Hor331Zk3  where (((Zk3Key=:b0 and Zk3Stz=:b1) and Zk3Bdt=:b2) and Zk3Pnr=:b3)";
+// The new rows of one record kind and booking date, by employee, and the
+// deletion of the rows of employees all of whose rows are consumed.
+constexpr char kNewRowsOfDate[] =
+    "select Zk3Pnr ,Zk3Zkt ,Zk3Lna ,Zk3Lgr ,Zk3Kst ,Zk3Ktr ,Zk3Von ,Zk3Bis ,Zk3Std ,Zk3Tge ,Zk3Inf "
+    ",Zk3Abr  from Hor331Zk3 where ((Zk3Key=:b0 and Zk3Stz=:b1) and Zk3Bdt=:b2) order by Zk3Pnr";
+constexpr char kConsumeEmployees[] =
+    "delete  from Hor331Zk3  where (((Zk3Key=:b0 and Zk3Stz=:b1) and Zk3Bdt=:b2) and Zk3Pnr in "
+    "(:b3))";
 constexpr char kNewRows[] =
     "select Zk3Stz ,Zk3Bdt ,Zk3Pnr ,Zk3Zkt ,Zk3Lna ,Zk3Lgr ,Zk3Kst ,Zk3Ktr ,Zk3Krt ,Zk3Std ,Zk3Tge "
     ",Zk3Von ,Zk3Bis ,Zk3Sts ,Zk3Upn ,Zk3Inf ,Zk3Abr  from Hor331Zk3 where Zk3Key=:b0";
@@ -113,11 +114,14 @@ int fetchNewRow(db::Cursor& c, NewRow& n) {
 }
 
 // The new rows of the record kind, booking date and employee of the old
-// groups being compared, read with one statement when the first of those
-// groups asks, so that the counterparts are found in memory. The old groups
-// come sorted by record kind, booking date and employee, so each set is read
-// once. A consumed row is deleted when the comparison moves on to another
-// set: all of them with one statement when no row of the set is left.
+// groups being compared, so that the counterparts are found in memory. The
+// old groups come sorted by record kind, booking date and employee: the new
+// rows of a record kind and booking date are read with one cursor sorted by
+// employee, merged with the groups as they come (groups out of that order
+// open the cursor anew). The rows a group consumed are deleted once the
+// comparison moves on to the next employee: with the other employees of the
+// booking date, up to 64 in one statement, when no row of the employee is
+// left, else one by one.
 class NewRowsOfEmployee {
  public:
   explicit NewRowsOfEmployee(RunContext& ctx) : ctx_(ctx) {}
@@ -149,18 +153,12 @@ class NewRowsOfEmployee {
       if (!r.consumed && sameKey(r, g)) r.consumed = true;
   }
 
-  // Deletes the consumed rows of the set read last.
-  void deleteConsumed() {
-    const auto consumed = [](const Row& r) { return r.consumed; };
-    if (std::all_of(rows_.begin(), rows_.end(), consumed) && !rows_.empty()) {
-      const int st = ctx_.db.exec(kConsumeEmployee, {ctx_.runKey(), stz_, bdt_, pnr_});
-      ctx_.abortIfFatal(st);
-    } else {
-      for (const Row& r : rows_)
-        if (r.consumed) ctx_.abortIfFatal(ctx_.db.exec(kConsume, consumeValues(r.row)));
-    }
-    rows_.clear();
-    read_ = false;
+  // Deletes every consumed row; the cursor is closed.
+  void finish() {
+    leaveEmployee();
+    deleteEmployees();
+    cursor_.close();
+    open_ = false;
   }
 
  private:
@@ -175,24 +173,59 @@ class NewRowsOfEmployee {
   };
 
   bool holds(const Compared& g) const {
-    return read_ && g.stz == stz_ && g.bdt == bdt_ && g.pnr == pnr_;
+    return open_ && g.stz == stz_ && g.bdt == bdt_ && g.pnr == pnr_;
   }
 
   void read(const Compared& g) {
-    deleteConsumed();
-    stz_ = g.stz, bdt_ = g.bdt, pnr_ = g.pnr;
-    db::Cursor c(ctx_.db, kNewRowsOfEmployee);
-    calc::openCursor(ctx_, c, {ctx_.runKey(), stz_, bdt_, pnr_});
-    Row r;
-    NewRow& n = r.row;
-    n.stz = stz_, n.bdt = bdt_, n.pnr = pnr_;
-    int st;
-    while ((st = c.fetch({n.zkt, n.lna, n.lgr, n.kst, n.ktr, n.von, n.bis, r.values.std,
-                          r.values.tge, n.inf, n.abr})) == db::kOk)
-      rows_.push_back(r);
+    leaveEmployee();
+    const bool sameDate = open_ && g.stz == stz_ && g.bdt == bdt_;
+    if (!sameDate || g.pnr < pnr_) openDate(g);
+    pnr_ = g.pnr;
+    while (ahead_ && next_.row.pnr < pnr_) advance();
+    while (ahead_ && next_.row.pnr == pnr_) {
+      rows_.push_back(next_);
+      advance();
+    }
+  }
+
+  void openDate(const Compared& g) {
+    deleteEmployees();
+    stz_ = g.stz, bdt_ = g.bdt, pnr_.clear();
+    calc::openCursor(ctx_, cursor_, {ctx_.runKey(), stz_, bdt_});
+    open_ = true;
+    advance();
+  }
+
+  // Reads the next row of the cursor into next_.
+  void advance() {
+    NewRow& n = next_.row;
+    n.stz = stz_, n.bdt = bdt_;
+    const int st = cursor_.fetch({n.pnr, n.zkt, n.lna, n.lgr, n.kst, n.ktr, n.von, n.bis,
+                                  next_.values.std, next_.values.tge, n.inf, n.abr});
     ctx_.abortIfFatal(st);
-    c.close();
-    read_ = true;
+    ahead_ = st == db::kOk;
+  }
+
+  // The consumed rows of the employee read last: the employee joins those
+  // to be deleted as a whole, or its consumed rows are deleted one by one.
+  void leaveEmployee() {
+    const auto consumed = [](const Row& r) { return r.consumed; };
+    if (!rows_.empty() && std::all_of(rows_.begin(), rows_.end(), consumed) && !pnr_.empty()) {
+      employees_.push_back(pnr_);
+      if (employees_.size() == db::kMaxInsertRows) deleteEmployees();
+    } else {
+      for (const Row& r : rows_)
+        if (r.consumed) ctx_.abortIfFatal(ctx_.db.exec(kConsume, consumeValues(r.row)));
+    }
+    rows_.clear();
+  }
+
+  void deleteEmployees() {
+    if (employees_.empty()) return;
+    std::vector<db::In> in{ctx_.runKey(), stz_, bdt_};
+    for (const std::string& pnr : employees_) in.emplace_back(pnr);
+    ctx_.abortIfFatal(ctx_.db.exec(db::longerInList(kConsumeEmployees, employees_.size()), in));
+    employees_.clear();
   }
 
   // Equality of the key columns, empty equal to empty, as the statements compare them.
@@ -207,9 +240,13 @@ class NewRowsOfEmployee {
   }
 
   RunContext& ctx_;
-  std::string stz_, bdt_, pnr_;
-  bool read_ = false;
+  db::Cursor cursor_{ctx_.db, kNewRowsOfDate};
+  bool open_ = false;
+  std::string stz_, bdt_, pnr_;  // of the rows in rows_
   std::vector<Row> rows_;
+  Row next_;  // the cursor's next row, while ahead_
+  bool ahead_ = false;
+  std::vector<std::string> employees_;  // whose rows of stz_ and bdt_ are all consumed
 };
 
 // The run-log lines of one kind of comparison.
@@ -274,7 +311,7 @@ class Comparison {
     }
     ctx_.abortIfFatal(st);
     old.close();
-    newRows_.deleteConsumed();
+    newRows_.finish();
   }
 
   // The new rows no old group consumed; then the run key's rows are deleted.
