@@ -53,13 +53,16 @@ std::string build(std::string_view single, size_t rows) {
   return text;
 }
 
-std::string grownList(std::string_view single, size_t values) {
-  const size_t at = single.rfind(" in (:b");
-  if (at == std::string_view::npos) throw std::invalid_argument("statement without in-list");
-  const size_t first = at + 7, end = single.find(')', first);
-  const size_t n = std::stoul(std::string(single.substr(first, end - first)));
-  std::string text(single.substr(0, first - 2));
-  for (size_t i = 0; i < values; ++i) text += (i ? ",:b" : ":b") + std::to_string(n + i);
+std::string alternatives(std::string_view single, size_t values) {
+  const size_t open = single.rfind('('), equals = single.find("=:b", open);
+  if (open == std::string_view::npos || equals == std::string_view::npos)
+    throw std::invalid_argument("statement without closing comparison");
+  const size_t end = single.find(')', equals);
+  const std::string column(single.substr(open + 1, equals - open - 1));
+  const size_t n = std::stoul(std::string(single.substr(equals + 3, end - equals - 3)));
+  std::string text(single.substr(0, open + 1));
+  for (size_t i = 0; i < values; ++i)
+    text += (i ? " or " : "") + column + "=:b" + std::to_string(n + i);
   return text + std::string(single.substr(end));
 }
 
@@ -74,10 +77,10 @@ const char* kept(const char* single, size_t count, Build build) {
 
 }  // namespace
 
-const char* longerInList(const char* singleValue, size_t values) {
+const char* moreAlternatives(const char* singleValue, size_t values) {
   if (values <= 1) return singleValue;
-  if (values > kMaxInsertRows) throw std::invalid_argument("too many values for one list");
-  return kept(singleValue, values, grownList);
+  if (values > kMaxInsertRows) throw std::invalid_argument("too many alternatives");
+  return kept(singleValue, values, alternatives);
 }
 
 const char* multiRowInsert(const char* singleRow, size_t rows) {

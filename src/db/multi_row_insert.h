@@ -5,11 +5,14 @@
 //
 // becomes, for three rows, the same insert with three value lists whose host
 // variables run on: (:b0,:b1,SYSDATE),(:b2,:b3,SYSDATE),(:b4,:b5,SYSDATE).
-// Likewise a statement ending in an in-list of one host variable,
+// Likewise a statement ending in a comparison with one host variable,
 //
-//   delete from T where (A=:b0 and B in (:b1))
+//   delete from T where (A=:b0 and (B=:b1))
 //
-// becomes, for three values, the same statement with B in (:b1,:b2,:b3).
+// becomes, for three values, the same statement with
+// (B=:b1 or B=:b2 or B=:b3): alternatives of equalities, which compare empty
+// as equal to empty and find their rows through the key indexes, as an
+// in-list would not.
 // The text depends on the single-row text and the number of rows only, never
 // on values; it is built once per process and keeps its address, so the
 // session prepares it once per run like any other statement text.
@@ -25,8 +28,8 @@ constexpr size_t kMaxInsertRows = 64;
 // must end in its value list and number its host variables from :b0.
 const char* multiRowInsert(const char* singleRow, size_t rows);
 
-// The statement with its closing in-list grown to `values` host variables
-// (1 to kMaxInsertRows); the single-value text must end in "in (:bN))".
-const char* longerInList(const char* singleValue, size_t values);
+// The statement with its closing comparison grown to `values` alternatives
+// (1 to kMaxInsertRows); the single-value text must end in "(Column=:bN))".
+const char* moreAlternatives(const char* singleValue, size_t values);
 
 }  // namespace lug::db

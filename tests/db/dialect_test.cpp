@@ -122,6 +122,9 @@ TEST(Dialect, MultiRowInsertNumbersTheHostVariablesOfEveryRowOn) {
                "(:b4,SYSDATE,:b5)");
   EXPECT_EQ(multiRowInsert(kSingle, 3), multiRowInsert(kSingle, 3));  // one text, prepared once
   EXPECT_EQ(translate(multiRowInsert(kSingle, 3), Dialect::Sqlite).inputCount, 6);
+  static constexpr char kOne[] = "delete  from T  where (A=:b0 and (B=:b1))";
+  EXPECT_STREQ(moreAlternatives(kOne, 3),
+               "delete  from T  where (A=:b0 and (B=:b1 or B=:b2 or B=:b3))");
 }
 
 }  // namespace
