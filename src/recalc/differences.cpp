@@ -45,6 +45,9 @@ constexpr char kConsume[] =
 constexpr char kNewRowsOfDate[] =
     "select Zk3Pnr ,Zk3Zkt ,Zk3Lna ,Zk3Lgr ,Zk3Kst ,Zk3Ktr ,Zk3Von ,Zk3Bis ,Zk3Std ,Zk3Tge ,Zk3Inf "
     ",Zk3Abr  from Hor331Zk3 where ((Zk3Key=:b0 and Zk3Stz=:b1) and Zk3Bdt=:b2) order by Zk3Pnr";
+constexpr char kNewRowsOfEmployee[] =
+    "select Zk3Pnr ,Zk3Zkt ,Zk3Lna ,Zk3Lgr ,Zk3Kst ,Zk3Ktr ,Zk3Von ,Zk3Bis ,Zk3Std ,Zk3Tge ,Zk3Inf "
+    ",Zk3Abr  from Hor331Zk3 where (((Zk3Key=:b0 and Zk3Stz=:b1) and Zk3Bdt=:b2) and Zk3Pnr=:b3)";
 constexpr char kConsumeEmployees[] =
     "delete  from Hor331Zk3  where (((Zk3Key=:b0 and Zk3Stz=:b1) and Zk3Bdt=:b2) and "
     "(Zk3Pnr=:b3))";
@@ -117,8 +120,9 @@ int fetchNewRow(db::Cursor& c, NewRow& n) {
 // groups being compared, so that the counterparts are found in memory. The
 // old groups come sorted by record kind, booking date and employee: the new
 // rows of a record kind and booking date are read with one cursor sorted by
-// employee, merged with the groups as they come (groups out of that order
-// open the cursor anew). The rows a group consumed are deleted once the
+// employee, merged with the groups as they come. Once a group comes out of
+// that order (a server may group by hashing), each employee's rows of the
+// booking date are read alone. The rows a group consumed are deleted once the
 // comparison moves on to the next employee: with the other employees of the
 // booking date, up to 64 in one statement, when no row of the employee is
 // left, else one by one.
@@ -179,7 +183,9 @@ class NewRowsOfEmployee {
   void read(const Compared& g) {
     leaveEmployee();
     const bool sameDate = open_ && g.stz == stz_ && g.bdt == bdt_;
-    if (!sameDate || g.pnr < pnr_) openDate(g);
+    if (merging_ && sameDate && g.pnr < pnr_) merging_ = false;  // not sorted by employee
+    if (!merging_) return readEmployee(g);
+    if (!sameDate) openDate(g);
     pnr_ = g.pnr;
     while (ahead_ && next_.row.pnr < pnr_) advance();
     while (ahead_ && next_.row.pnr == pnr_) {
@@ -196,14 +202,28 @@ class NewRowsOfEmployee {
     advance();
   }
 
+  // Groups that do not come sorted by employee read the rows of their
+  // employee alone, after the consumed rows read before are deleted.
+  void readEmployee(const Compared& g) {
+    deleteEmployees();
+    cursor_.close();
+    stz_ = g.stz, bdt_ = g.bdt, pnr_ = g.pnr, open_ = true, ahead_ = false;
+    db::Cursor rows(ctx_.db, kNewRowsOfEmployee);
+    calc::openCursor(ctx_, rows, {ctx_.runKey(), stz_, bdt_, pnr_});
+    Row r;
+    while (fetchRow(rows, r)) rows_.push_back(r);
+  }
+
   // Reads the next row of the cursor into next_.
-  void advance() {
-    NewRow& n = next_.row;
+  void advance() { ahead_ = fetchRow(cursor_, next_); }
+
+  bool fetchRow(db::Cursor& c, Row& r) {
+    NewRow& n = r.row;
     n.stz = stz_, n.bdt = bdt_;
-    const int st = cursor_.fetch({n.pnr, n.zkt, n.lna, n.lgr, n.kst, n.ktr, n.von, n.bis,
-                                  next_.values.std, next_.values.tge, n.inf, n.abr});
+    const int st = c.fetch({n.pnr, n.zkt, n.lna, n.lgr, n.kst, n.ktr, n.von, n.bis, r.values.std,
+                            r.values.tge, n.inf, n.abr});
     ctx_.abortIfFatal(st);
-    ahead_ = st == db::kOk;
+    return st == db::kOk;
   }
 
   // The consumed rows of the employee read last: the employee joins those
@@ -241,6 +261,7 @@ class NewRowsOfEmployee {
 
   RunContext& ctx_;
   db::Cursor cursor_{ctx_.db, kNewRowsOfDate};
+  bool merging_ = true;  // while the groups come sorted by employee
   bool open_ = false;
   std::string stz_, bdt_, pnr_;  // of the rows in rows_
   std::vector<Row> rows_;
