@@ -257,7 +257,10 @@ class SpanWalk {
       r.std = span_.minutes;
     else
       r.tge = span_.weight;
-    ctx_.abortIfFatal(in_.followMonth ? to_.insertNextMonth(r) : to_.insert(r));
+    if (in_.followMonth)
+      ctx_.abortIfFatal(to_.insertNextMonth(r));
+    else
+      to_.insertUnlessStored(ctx_, r);
     ++written_;
   }
 

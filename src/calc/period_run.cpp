@@ -111,7 +111,10 @@ class PeriodRun {
         booked_{ctx.abrVon, ctx.abrBis},
         lug_(ctx.lug),
         periodRecords_(ctx.db, ctx.abrnr, ctx.lfn, numbers_),
-        workRecords_(ctx.db, ctx.runKey(), ctx.abrnr, ctx.lfn) {}
+        workRecords_(ctx.db, ctx.runKey(), ctx.abrnr, ctx.lfn) {
+    periodRecords_.gather(ctx);
+    workRecords_.gather(ctx);
+  }
 
   void run() {
     if (!followMonth_) deleteEarlierResults();
@@ -200,6 +203,7 @@ class PeriodRun {
     if (newEmployee) {
       scope_ = {row.pnr, row.upn(), akr_, lug_.dtm, booked_, own_, followMonth_};
       for (const std::string& stz : recordKinds_) recordKind(row, stz);
+      writeGathered();
       if (!followMonth_ && ctx_.lfn != kPartialTopasRun && ctx_.site == kSiteWithAccountValues)
         accountValues(row);
     }
@@ -207,6 +211,12 @@ class PeriodRun {
       writeDaySummary(ctx_, ctx_.abrnr, row.pnr, booked_.von, 0,
                       finished(row_.figures, row_.checkDays));
     if (!row_.written) ctx_.log("  - keine Daten ermittelt");
+  }
+
+  // The employee's records gathered under the interface lines.
+  void writeGathered() {
+    periodRecords_.flush();
+    workRecords_.flush();
   }
 
   void daySummary(const Employment& row) {

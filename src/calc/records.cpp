@@ -1,6 +1,10 @@
 #include "calc/records.h"
 
+#include <algorithm>
 #include <cmath>
+#include <limits>
+
+#include "db/multi_row_insert.h"
 
 namespace lug::calc {
 namespace {
@@ -51,6 +55,31 @@ int32_t wholeMinutes(double minutes) {
   return static_cast<int32_t>(std::lround(minutes));
 }
 
+// The key columns both tables share, separated by a character no key holds.
+std::string sharedKey(const std::string& stz, const Record& r) {
+  std::string key;
+  for (const std::string* part : {&stz, &r.bdt, &r.pnr, &r.zkt, &r.lna, &r.lgr, &r.kst, &r.ktr})
+    key += *part, key += '\x1f';
+  return key;
+}
+
+// Adds `more` to `sum` when the result still fits T.
+template <class T>
+bool addWithin(T& sum, int64_t more) {
+  const int64_t result = int64_t{sum} + more;
+  if (result < std::numeric_limits<T>::min() || result > std::numeric_limits<T>::max())
+    return false;
+  sum = static_cast<T>(result);
+  return true;
+}
+
+void writeNow(RunContext& ctx, RecordWriter& to, const Record& r, const char* insertFailed,
+              const char* updateFailed) {
+  const db::Written w = to.insertOrAdd(r);
+  if (w.status != db::kOk)
+    ctx.fail(w.status, w.step == db::WriteStep::Add ? updateFailed : insertFailed, w.status);
+}
+
 }  // namespace
 
 Record lineRecord(const InterfaceLine& line, const Booking& b, const std::string& upn) {
@@ -95,6 +124,18 @@ int PeriodRecords::store(const Record& r, bool nextMonth) {
   return st;
 }
 
+std::string PeriodRecords::keyOf(const Record& r) const {
+  return sharedKey(r.stz, r) + r.von + '\x1f' + r.bis;
+}
+
+const char* PeriodRecords::insertText() const {
+  return kInsertZk1;
+}
+
+void PeriodRecords::appendValues(const Record& r, std::vector<db::In>& values) const {
+  for (db::In& v : insertValues(r, 0)) values.push_back(std::move(v));
+}
+
 db::Written PeriodRecords::insertOrAdd(const Record& r) {
   const double su1 = numbers_.candidate(r.sts);
   const db::Written w = db::insertOrAdd(db_, kZk1, insertValues(r, su1),
@@ -131,6 +172,22 @@ int WorkRecords::store(const Record& r, bool nextMonth) {
   return db_.exec(nextMonth ? kInsertZk3NextMonth : kInsertZk3, insertValues(r));
 }
 
+std::string WorkRecords::keyOf(const Record& r) const {
+  return sharedKey(r.stz.substr(0, kWorkKindWidth), r);
+}
+
+double WorkRecords::addedMinutes(const Record& r) const {
+  return wholeMinutes(r.std);
+}
+
+const char* WorkRecords::insertText() const {
+  return kInsertZk3;
+}
+
+void WorkRecords::appendValues(const Record& r, std::vector<db::In>& values) const {
+  for (db::In& v : insertValues(r)) values.push_back(std::move(v));
+}
+
 db::Written WorkRecords::insertOrAdd(const Record& r) {
   return db::insertOrAdd(
       db_, kZk3, insertValues(r),
@@ -138,11 +195,69 @@ db::Written WorkRecords::insertOrAdd(const Record& r) {
        r.stz.substr(0, kWorkKindWidth), r.bdt, r.pnr, r.zkt, r.lna, r.lgr, r.kst, r.ktr});
 }
 
+void RecordWriter::insertUnlessStored(RunContext& ctx, const Record& r) {
+  if (gathering())
+    keep(r, Write{});
+  else
+    ctx.abortIfFatal(insert(r));
+}
+
+void RecordWriter::keep(const Record& r, const Write& write) {
+  const auto [at, added] = keys_.try_emplace(keyOf(r), rows_.size());
+  const size_t row = at->second;
+  calls_.push_back({r, row, write});
+  if (added) {
+    rows_.push_back(r);
+    rows_.back().std = addedMinutes(r);
+    return;
+  }
+  if (!write.adds()) return;  // the stored key refuses the insert
+  Record& sum = rows_[row];
+  sum.krt = r.krt;
+  sum.std += addedMinutes(r);
+  const bool fits = addWithin(sum.tge, r.tge) && addWithin(sum.stg, r.stg) &&
+                    std::fabs(sum.std) <= std::numeric_limits<int32_t>::max();
+  if (!fits) exact_ = false;
+}
+
+void RecordWriter::flush() {
+  if (rows_.empty()) return;
+  size_t written = 0;
+  while (exact_ && written < rows_.size()) {
+    const size_t n = std::min(db::kMaxInsertRows, rows_.size() - written);
+    std::vector<db::In> values;
+    for (size_t i = written; i < written + n; ++i) appendValues(rows_[i], values);
+    if (session().exec(db::multiRowInsert(insertText(), n), values) != db::kOk) break;
+    written += n;
+  }
+  if (written < rows_.size()) writeAgain(written);
+  forget();
+}
+
+// The calls whose records were not written, one by one in their order.
+void RecordWriter::writeAgain(size_t firstRow) {
+  for (const Call& c : calls_) {
+    if (c.row < firstRow) continue;
+    if (c.write.adds())
+      writeNow(*gatherFor_, *this, c.record, c.write.insertFailed, c.write.updateFailed);
+    else
+      gatherFor_->abortIfFatal(store(c.record, false));
+  }
+}
+
+void RecordWriter::forget() {
+  rows_.clear();
+  calls_.clear();
+  keys_.clear();
+  exact_ = true;
+}
+
 void insertOrAdd(RunContext& ctx, RecordWriter& to, const Record& r, const char* insertFailed,
                  const char* updateFailed) {
-  const db::Written w = to.insertOrAdd(r);
-  if (w.status != db::kOk)
-    ctx.fail(w.status, w.step == db::WriteStep::Add ? updateFailed : insertFailed, w.status);
+  if (to.gathering())
+    to.keep(r, insertFailed, updateFailed);
+  else
+    writeNow(ctx, to, r, insertFailed, updateFailed);
 }
 
 }  // namespace lug::calc

@@ -5,6 +5,7 @@
 // lands in, under which period and run, is the writer's matter.
 #include <cstdint>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 #include "base/run_context.h"
@@ -45,6 +46,7 @@ class SequenceNumbers {
  public:
   // Reads the largest stored number and switches numbering on.
   int start(db::Session& db);
+  bool on() const { return on_; }
   // The number a record with this status gets, 0 when it gets none.
   double candidate(int16_t sts) const;
   // Called once the record with that number is stored.
@@ -55,21 +57,83 @@ class SequenceNumbers {
   double last_ = 0;
 };
 
+// Where records go. Insert-or-add writes at once, unless the writer gathers:
+// then the records are kept in memory, added up under the table's unique key
+// as the adding update would add them, and flush() writes them with
+// multi-row inserts, in the order their keys first came. A plain insert
+// flushes first, so that it meets the gathered records in the table. When a
+// multi-row insert fails (a key stored before, a value too long, a lost
+// connection), its records are written again call by call as without
+// gathering, so every failure is met, logged and handled as before, only at
+// the flush.
 class RecordWriter {
  public:
   enum class Table { PeriodRecords, WorkTable };
   virtual ~RecordWriter() = default;
   virtual Table table() const = 0;
   // Inserts the record; the status -1 tells that its key is stored already.
-  int insert(const Record& r) { return store(r, false); }
+  int insert(const Record& r) {
+    flush();
+    return store(r, false);
+  }
   // The same with the booking date one month after r.bdt (follow months).
-  int insertNextMonth(const Record& r) { return store(r, true); }
+  int insertNextMonth(const Record& r) {
+    flush();
+    return store(r, true);
+  }
+  // Inserts the record unless its key is stored already; only -9999 counts
+  // (it ends the run). A gathering writer keeps it for its next flush.
+  void insertUnlessStored(RunContext& ctx, const Record& r);
   // Insert-or-add: a record whose key is stored already gets its minutes,
   // days and counter added to the stored record, whose cost type it replaces.
   virtual db::Written insertOrAdd(const Record& r) = 0;
 
+  // From now on insert-or-add gathers; failures are logged through `ctx`.
+  void gather(RunContext& ctx) { gatherFor_ = &ctx; }
+  bool gathering() const { return gatherFor_ != nullptr && canGather(); }
+  // Keeps a record of insert-or-add for the next flush; `insertFailed` and
+  // `updateFailed` as for calc::insertOrAdd.
+  void keep(const Record& r, const char* insertFailed, const char* updateFailed) {
+    keep(r, {.insertFailed = insertFailed, .updateFailed = updateFailed});
+  }
+  // Writes the gathered records; -9999 ends the run.
+  void flush();
+
  protected:
   virtual int store(const Record& r, bool nextMonth) = 0;
+  virtual bool canGather() const { return true; }
+  // The record's unique key within the writer's table, period and run.
+  virtual std::string keyOf(const Record& r) const = 0;
+  // The minutes the adding update adds.
+  virtual double addedMinutes(const Record& r) const { return r.std; }
+  // The single-row insert of a gathered record, and its values.
+  virtual const char* insertText() const = 0;
+  virtual void appendValues(const Record& r, std::vector<db::In>& values) const = 0;
+  virtual db::Session& session() = 0;
+
+ private:
+  // What a call asked for: insert-or-add with its messages, or an insert
+  // that leaves a stored key alone (no messages).
+  struct Write {
+    const char* insertFailed = nullptr;
+    const char* updateFailed = nullptr;
+    bool adds() const { return insertFailed != nullptr; }
+  };
+  // One call, kept to write it again after a failure.
+  struct Call {
+    Record record;
+    size_t row;  // index of its gathered record
+    Write write;
+  };
+  void keep(const Record& r, const Write& write);
+  void writeAgain(size_t firstRow);
+  void forget();
+
+  RunContext* gatherFor_ = nullptr;
+  std::vector<Record> rows_;                      // gathered, added up
+  std::vector<Call> calls_;                       // as they came
+  std::unordered_map<std::string, size_t> keys_;  // unique key -> index in rows_
+  bool exact_ = true;  // false once a sum left the range the record holds
 };
 
 // Hor331Zk1 under a period and run number.
@@ -82,6 +146,12 @@ class PeriodRecords : public RecordWriter {
 
  private:
   int store(const Record& r, bool nextMonth) override;
+  // Sequence numbers follow the order in which records are stored.
+  bool canGather() const override { return !numbers_.on(); }
+  std::string keyOf(const Record& r) const override;
+  const char* insertText() const override;
+  void appendValues(const Record& r, std::vector<db::In>& values) const override;
+  db::Session& session() override { return db_; }
   std::vector<db::In> insertValues(const Record& r, double su1) const;
   db::Session& db_;
   int32_t abr_;
@@ -99,6 +169,11 @@ class WorkRecords : public RecordWriter {
 
  private:
   int store(const Record& r, bool nextMonth) override;
+  std::string keyOf(const Record& r) const override;
+  double addedMinutes(const Record& r) const override;
+  const char* insertText() const override;
+  void appendValues(const Record& r, std::vector<db::In>& values) const override;
+  db::Session& session() override { return db_; }
   std::vector<db::In> insertValues(const Record& r) const;
   db::Session& db_;
   std::string key_;
@@ -108,7 +183,8 @@ class WorkRecords : public RecordWriter {
 
 // Insert-or-add: a record whose key is stored already is added to the stored
 // one. A failed insert is logged with `insertFailed`, a failed addition with
-// `updateFailed` (each a format with the status); -9999 ends the run.
+// `updateFailed` (each a format with the status); -9999 ends the run. A
+// gathering writer keeps the record for its next flush.
 void insertOrAdd(RunContext& ctx, RecordWriter& to, const Record& r, const char* insertFailed,
                  const char* updateFailed);
 

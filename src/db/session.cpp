@@ -8,6 +8,7 @@
 #include <limits>
 #include <stdexcept>
 
+#include "db/multi_row_insert.h"
 #include "db/oracle.h"
 
 namespace lug::db {
@@ -251,7 +252,40 @@ Counters Session::counters() const {
 }
 
 int Session::exec(const char* sql, Ins in, Outs out) {
+  if (gatherInserts_) {
+    if (plainInsert(sql)) return keepInsert(sql, in);
+    if (const int st = sendAllInserts(); st != kOk) return st;
+  }
   return noteFatal(sql, execute(sql, in, out));
+}
+
+bool Session::plainInsert(std::string_view sql) {
+  return sql.starts_with("insert into ") && sql.find(" values (") != std::string_view::npos &&
+         sql.find(" select ") == std::string_view::npos;
+}
+
+int Session::keepInsert(const char* sql, Ins in) {
+  auto [kept, first] = keptInserts_.try_emplace(sql);
+  if (first) keptOrder_.push_back(sql);
+  KeptRows& rows = kept->second;
+  rows.perRow = in.size();
+  rows.values.insert(rows.values.end(), in.begin(), in.end());
+  return rows.values.size() >= kMaxInsertRows * rows.perRow ? sendInserts(sql) : kOk;
+}
+
+int Session::sendInserts(const char* sql) {
+  KeptRows& rows = keptInserts_[sql];
+  const size_t n = rows.perRow ? rows.values.size() / rows.perRow : 0;
+  const int status = n ? noteFatal(sql, execute(multiRowInsert(sql, n), rows.values, {})) : kOk;
+  rows.values.clear();
+  return status;
+}
+
+int Session::sendAllInserts() {
+  int status = kOk;
+  for (const char* sql : keptOrder_)
+    if (const int st = sendInserts(sql); status == kOk) status = st;
+  return status;
 }
 
 int Session::noteFatal(const char* sql, int status) {
@@ -305,6 +339,7 @@ int Session::execDynamic(const std::string& sql) {
 }
 
 int Session::commit() {
+  if (const int st = sendAllInserts(); st != kOk) return st;
   if (discardWork_) return kOk;
   return noteFatal("commit", engine_->commit());
 }
@@ -320,6 +355,7 @@ Cursor::~Cursor() {
 }
 
 int Cursor::open(Ins in) {
+  if (const int st = session_.sendAllInserts(); st != kOk) return st;
   return session_.noteFatal(sql_, start(in));
 }
 

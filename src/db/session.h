@@ -147,6 +147,12 @@ class Session {
   ~Session();
 
   int exec(const char* sql, Ins in = {}, Outs out = {});
+  // For bulk loads of rows the program makes itself (lug-admin generate):
+  // from now on a plain insert ("insert into T (...) values (...)") is kept
+  // and answered 0, and the kept rows of each statement are sent as
+  // multi-row inserts when 64 are kept, before any other statement and at
+  // commit. A failure is then the status of the call that sends the rows.
+  void gatherInserts() { gatherInserts_ = true; }
   // A statement text built at run time (the schema switch); not cached.
   int execDynamic(const std::string& sql);
   // Makes the work so far permanent; with discardWork only answers 0.
@@ -174,6 +180,10 @@ class Session {
   };
 
   int execute(const char* sql, Ins in, Outs out);
+  static bool plainInsert(std::string_view sql);
+  int keepInsert(const char* sql, Ins in);
+  int sendInserts(const char* sql);
+  int sendAllInserts();
   int noteFatal(const char* sql, int status);
   Prepared* acquire(const char* sql, int& status);
   static void release(Prepared* p);
@@ -184,6 +194,14 @@ class Session {
   Counters counters_;
   const char* fatalStatement_ = "";
   bool discardWork_ = false;
+  bool gatherInserts_ = false;
+  // Kept rows of one insert: the values of all rows, one after the other.
+  struct KeptRows {
+    size_t perRow = 0;
+    std::vector<In> values;
+  };
+  std::unordered_map<const char*, KeptRows> keptInserts_;
+  std::vector<const char*> keptOrder_;  // insert texts in the order first kept
 };
 
 // How the run log names a statement: what it does and its table, e.g.

@@ -1,5 +1,6 @@
 #include "recalc/differences.h"
 
+#include <algorithm>
 #include <vector>
 
 #include "base/run_statements.h"
@@ -7,6 +8,7 @@
 #include "calc/records.h"
 #include "calc/source_rows.h"
 #include "db/insert_or_add.h"
+#include "db/multi_row_insert.h"
 
 namespace lug::recalc {
 namespace {
@@ -34,16 +36,21 @@ constexpr char kInterimRecords[] =
     "(((Zk1Abr=:b0 and Zk1Lfn>0) and Zk1Lfn<1000) and (Zk1Rrn is null  or Zk1Rrn=Zk1Abr)) group "
     "by Zk1Stz,Zk1Bdt,Zk1Pnr,Zk1Zkt,Zk1Lna,Zk1Lgr,Zk1Kst,Zk1Ktr,Zk1Krt,Zk1Von,Zk1Bis,Zk1Sts,"
     "Zk1Upn,Zk1Inf";
-constexpr char kCounterpart[] =
-    "select Zk3Std ,Zk3Tge ,Zk3Von ,Zk3Bis ,Zk3Inf ,Zk3Abr into :b0,:b1,:b2,:b3,:b4:b5,:b6:b7  "
-    "from "
-    "Hor331Zk3 where ((((((((((Zk3Stz=:b8 and Zk3Bdt=:b9) and Zk3Pnr=:b10) and Zk3Zkt=:b11) and "
-    "Zk3Lna=:b12) and Zk3Lgr=:b13) and Zk3Kst=:b14) and Zk3Ktr=:b15) and Zk3Von=:b16) and "
-    "Zk3Bis=:b17) and Zk3Key=:b18)";
 constexpr char kConsume[] =
     "delete  from Hor331Zk3  where ((((((((((Zk3Key=:b0 and Zk3Stz=:b1) and Zk3Bdt=:b2) and "
     "Zk3Pnr=:b3) and Zk3Zkt=:b4) and Zk3Lna=:b5) and Zk3Lgr=:b6) and Zk3Kst=:b7) and Zk3Ktr=:b8) "
     "and Zk3Von=:b9) and Zk3Bis=:b10)";
+// The new rows of one record kind and booking date, by employee, and the
+// deletion of the rows of employees all of whose rows are consumed.
+constexpr char kNewRowsOfDate[] =
+    "select Zk3Pnr ,Zk3Zkt ,Zk3Lna ,Zk3Lgr ,Zk3Kst ,Zk3Ktr ,Zk3Von ,Zk3Bis ,Zk3Std ,Zk3Tge ,Zk3Inf "
+    ",Zk3Abr  from Hor331Zk3 where ((Zk3Key=:b0 and Zk3Stz=:b1) and Zk3Bdt=:b2) order by Zk3Pnr";
+constexpr char kNewRowsOfEmployee[] =
+    "select Zk3Pnr ,Zk3Zkt ,Zk3Lna ,Zk3Lgr ,Zk3Kst ,Zk3Ktr ,Zk3Von ,Zk3Bis ,Zk3Std ,Zk3Tge ,Zk3Inf "
+    ",Zk3Abr  from Hor331Zk3 where (((Zk3Key=:b0 and Zk3Stz=:b1) and Zk3Bdt=:b2) and Zk3Pnr=:b3)";
+constexpr char kConsumeEmployees[] =
+    "delete  from Hor331Zk3  where (((Zk3Key=:b0 and Zk3Stz=:b1) and Zk3Bdt=:b2) and "
+    "(Zk3Pnr=:b3))";
 constexpr char kNewRows[] =
     "select Zk3Stz ,Zk3Bdt ,Zk3Pnr ,Zk3Zkt ,Zk3Lna ,Zk3Lgr ,Zk3Kst ,Zk3Ktr ,Zk3Krt ,Zk3Std ,Zk3Tge "
     ",Zk3Von ,Zk3Bis ,Zk3Sts ,Zk3Upn ,Zk3Inf ,Zk3Abr  from Hor331Zk3 where Zk3Key=:b0";
@@ -109,6 +116,160 @@ int fetchNewRow(db::Cursor& c, NewRow& n) {
                   n.von, n.bis, n.sts, n.upn, n.inf, n.abr});
 }
 
+// The new rows of the record kind, booking date and employee of the old
+// groups being compared, so that the counterparts are found in memory. The
+// old groups come sorted by record kind, booking date and employee: the new
+// rows of a record kind and booking date are read with one cursor sorted by
+// employee, merged with the groups as they come. Once a group comes out of
+// that order (a server may group by hashing), each employee's rows of the
+// booking date are read alone. The rows a group consumed are deleted once the
+// comparison moves on to the next employee: with the other employees of the
+// booking date, up to 64 in one statement, when no row of the employee is
+// left, else one by one.
+class NewRowsOfEmployee {
+ public:
+  explicit NewRowsOfEmployee(RunContext& ctx) : ctx_(ctx) {}
+
+  // As the single-row select of the group's record key would: exactly one
+  // row, whose minutes, days and span are not null. Its values replace the
+  // group's in `n`.
+  bool counterpart(const OldGroup& g, NewRow& n) {
+    if (!holds(g)) read(g);
+    Row* match = nullptr;
+    for (Row& r : rows_) {
+      if (r.consumed || !sameKey(r, g)) continue;
+      if (match) return false;  // more than one row
+      match = &r;
+    }
+    if (!match || match->values.std.empty() || match->values.tge.empty() ||
+        match->row.von.empty() || match->row.bis.empty())
+      return false;
+    n.Compared::operator=(g);
+    n.std = std::stoi(match->values.std), n.tge = std::stoi(match->values.tge);
+    n.von = match->row.von, n.bis = match->row.bis, n.inf = match->row.inf;
+    n.abr = match->row.abr;
+    return true;
+  }
+
+  // The rows of the group's record key are consumed.
+  void consume(const Compared& g) {
+    for (Row& r : rows_)
+      if (!r.consumed && sameKey(r, g)) r.consumed = true;
+  }
+
+  // Deletes every consumed row; the cursor is closed.
+  void finish() {
+    leaveEmployee();
+    deleteEmployees();
+    cursor_.close();
+    open_ = false;
+  }
+
+ private:
+  // Minutes and days as read, empty when null.
+  struct Values {
+    std::string std, tge;
+  };
+  struct Row {
+    NewRow row;
+    Values values;
+    bool consumed = false;
+  };
+
+  bool holds(const Compared& g) const {
+    return open_ && g.stz == stz_ && g.bdt == bdt_ && g.pnr == pnr_;
+  }
+
+  void read(const Compared& g) {
+    leaveEmployee();
+    const bool sameDate = open_ && g.stz == stz_ && g.bdt == bdt_;
+    if (merging_ && sameDate && g.pnr < pnr_) merging_ = false;  // not sorted by employee
+    if (!merging_) return readEmployee(g);
+    if (!sameDate) openDate(g);
+    pnr_ = g.pnr;
+    while (ahead_ && next_.row.pnr < pnr_) advance();
+    while (ahead_ && next_.row.pnr == pnr_) {
+      rows_.push_back(next_);
+      advance();
+    }
+  }
+
+  void openDate(const Compared& g) {
+    deleteEmployees();
+    stz_ = g.stz, bdt_ = g.bdt, pnr_.clear();
+    calc::openCursor(ctx_, cursor_, {ctx_.runKey(), stz_, bdt_});
+    open_ = true;
+    advance();
+  }
+
+  // Groups that do not come sorted by employee read the rows of their
+  // employee alone, after the consumed rows read before are deleted.
+  void readEmployee(const Compared& g) {
+    deleteEmployees();
+    cursor_.close();
+    stz_ = g.stz, bdt_ = g.bdt, pnr_ = g.pnr, open_ = true, ahead_ = false;
+    db::Cursor rows(ctx_.db, kNewRowsOfEmployee);
+    calc::openCursor(ctx_, rows, {ctx_.runKey(), stz_, bdt_, pnr_});
+    Row r;
+    while (fetchRow(rows, r)) rows_.push_back(r);
+  }
+
+  // Reads the next row of the cursor into next_.
+  void advance() { ahead_ = fetchRow(cursor_, next_); }
+
+  bool fetchRow(db::Cursor& c, Row& r) {
+    NewRow& n = r.row;
+    n.stz = stz_, n.bdt = bdt_;
+    const int st = c.fetch({n.pnr, n.zkt, n.lna, n.lgr, n.kst, n.ktr, n.von, n.bis, r.values.std,
+                            r.values.tge, n.inf, n.abr});
+    ctx_.abortIfFatal(st);
+    return st == db::kOk;
+  }
+
+  // The consumed rows of the employee read last: the employee joins those
+  // to be deleted as a whole, or its consumed rows are deleted one by one.
+  void leaveEmployee() {
+    const auto consumed = [](const Row& r) { return r.consumed; };
+    if (!rows_.empty() && std::all_of(rows_.begin(), rows_.end(), consumed) && !pnr_.empty()) {
+      employees_.push_back(pnr_);
+      if (employees_.size() == db::kMaxInsertRows) deleteEmployees();
+    } else {
+      for (const Row& r : rows_)
+        if (r.consumed) ctx_.abortIfFatal(ctx_.db.exec(kConsume, consumeValues(r.row)));
+    }
+    rows_.clear();
+  }
+
+  void deleteEmployees() {
+    if (employees_.empty()) return;
+    std::vector<db::In> in{ctx_.runKey(), stz_, bdt_};
+    for (const std::string& pnr : employees_) in.emplace_back(pnr);
+    ctx_.abortIfFatal(ctx_.db.exec(db::moreAlternatives(kConsumeEmployees, employees_.size()), in));
+    employees_.clear();
+  }
+
+  // Equality of the key columns, empty equal to empty, as the statements compare them.
+  static bool sameKey(const Row& r, const Compared& g) {
+    const NewRow& n = r.row;
+    return n.zkt == g.zkt && n.lna == g.lna && n.lgr == g.lgr && n.kst == g.kst && n.ktr == g.ktr &&
+           n.von == g.von && n.bis == g.bis;
+  }
+
+  std::vector<db::In> consumeValues(const Compared& c) const {
+    return {ctx_.runKey(), c.stz, c.bdt, c.pnr, c.zkt, c.lna, c.lgr, c.kst, c.ktr, c.von, c.bis};
+  }
+
+  RunContext& ctx_;
+  db::Cursor cursor_{ctx_.db, kNewRowsOfDate};
+  bool merging_ = true;  // while the groups come sorted by employee
+  bool open_ = false;
+  std::string stz_, bdt_, pnr_;  // of the rows in rows_
+  std::vector<Row> rows_;
+  Row next_;  // the cursor's next row, while ahead_
+  bool ahead_ = false;
+  std::vector<std::string> employees_;  // whose rows of stz_ and bdt_ are all consumed
+};
+
 // The run-log lines of one kind of comparison.
 struct Messages {
   const char* title;    // logged after a blank line
@@ -162,15 +323,16 @@ class Comparison {
     while ((st = fetchOldGroup(old, g)) == db::kOk) {
       if (!ctx_.pnrFilter.empty() && ctx_.pnrFilter != g.pnr) continue;
       NewRow n;
-      if (counterpart(g, n)) {
+      if (newRows_.counterpart(g, n)) {
         changed(g, n);
-        consume(g);
+        newRows_.consume(g);
       } else {
         cancelled(g);
       }
     }
     ctx_.abortIfFatal(st);
     old.close();
+    newRows_.finish();
   }
 
   // The new rows no old group consumed; then the run key's rows are deleted.
@@ -186,23 +348,6 @@ class Comparison {
   }
 
  private:
-  // The new row of the old group's record key; its values replace the old
-  // ones in `n`.
-  bool counterpart(const OldGroup& g, NewRow& n) {
-    n.Compared::operator=(g);
-    const int st = ctx_.db.exec(
-        kCounterpart,
-        {g.stz, g.bdt, g.pnr, g.zkt, g.lna, g.lgr, g.kst, g.ktr, g.von, g.bis, ctx_.runKey()},
-        {n.std, n.tge, n.von, n.bis, n.inf, n.abr});
-    ctx_.abortIfFatal(st);
-    return st == db::kOk;
-  }
-
-  void consume(const Compared& g) {
-    ctx_.abortIfFatal(ctx_.db.exec(kConsume, {ctx_.runKey(), g.stz, g.bdt, g.pnr, g.zkt, g.lna,
-                                              g.lgr, g.kst, g.ktr, g.von, g.bis}));
-  }
-
   void changed(const OldGroup& g, const NewRow& n) {
     const int32_t minutes = n.std - g.std, days = n.tge - g.tge;
     if (minutes == 0 && days == 0) return;
@@ -335,6 +480,7 @@ class Comparison {
   const std::string cutoff_;
   const bool journal_;
   calc::SequenceNumbers numbers_;
+  NewRowsOfEmployee newRows_{ctx_};
 };
 
 }  // namespace

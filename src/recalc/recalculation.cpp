@@ -85,7 +85,9 @@ class PeriodRecalc {
         reference_(reference),
         runPeriod_(runPeriod),
         current_{ctx.abrVon, ctx.abrBis},
-        records_(ctx.db, ctx.runKey(), abrnr, ctx.lfn) {}
+        records_(ctx.db, ctx.runKey(), abrnr, ctx.lfn) {
+    records_.gather(ctx);
+  }
 
   void run() {
     ctx_.abortIfFatal(ctx_.db.exec(kPeriodDates, {akr_, abrnr_}, {period_.von, period_.bis}));
@@ -235,6 +237,7 @@ class PeriodRecalc {
       for (const std::string& stz : recordKinds_) monthValue(month, stz);
     ctx_.abortIfFatal(st);
     months.close();
+    records_.flush();
     if (!followMonth_ && ctx_.lfn != kPartialTopasRun && ctx_.site == calc::kSiteWithAccountValues)
       accountValues(row);
   }

@@ -112,5 +112,68 @@ TEST_F(RecordsTest, WorkTableRowsCarryRunKeyAndAreAddedUpOnTheirKey) {
              "2024.01.01|2024.01.31|4|P4711|1"}));
 }
 
+// Gathered insert-or-add must leave the table and the log as writing each
+// record at once: the same sums and cost types, keys that met a row stored
+// before the flush added to it, a value too long logged once while the other
+// records are written.
+TEST_F(RecordsTest, GatheredRecordsEndAsRecordsWrittenAtOnce) {
+  Record first = monthValue("01", 480.4), second = monthValue("02", 120.4);
+  Record other = monthValue("03", 30), stored = monthValue("04", 15), tooLong = monthValue("05", 1);
+  other.zkt = "UEB", stored.zkt = "NACHT", tooLong.lna = "123456";
+  struct Call {
+    Record record;
+    bool adds = true;  // insert-or-add, else an insert that leaves a stored key alone
+  };
+  std::vector<Call> manyKeys;
+  for (int i = 0; i < 70; ++i) {
+    manyKeys.push_back({other});
+    manyKeys.back().record.kst = "K" + std::to_string(i);
+  }
+  struct Case {
+    const char* name;
+    std::vector<Call> calls;
+    size_t rowsAfterFlush;
+  };
+  const Case cases[] = {
+      {"added up", {{first}, {other}, {second}, {first}}, 2},
+      {"more than one insert", manyKeys, 70},
+      {"meets a stored row", {{first}, {stored}, {second}}, 1},
+      {"value too long", {{first}, {tooLong}, {other}, {second}}, 2},
+      {"inserts unless stored", {{first, false}, {second, false}, {second}, {other, false}}, 2},
+      {"insert meets a stored row", {{other}, {stored, false}}, 1},
+  };
+  const std::string all =
+      "select Zk1Stz,Zk1Bdt,Zk1Pnr,Zk1Zkt,Zk1Lna,Zk1Lgr,Zk1Kst,Zk1Ktr,Zk1Krt,Zk1Std,Zk1Tge,Zk1Stg,"
+      "Zk1Von,Zk1Bis,Zk1Sts,Zk1Rre,Zk1Sta,Zk1Upn,Zk1Inf,Zk1Su1 from Hor331Zk1 order by "
+      "Zk1Zkt,Zk1Kst";
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    Lines expected[2], logged[2];
+    for (bool gather : {false, true}) {
+      inst.db().exec("delete from Hor331Zk1");
+      const size_t logBefore = log().size();
+      PeriodRecords writer{inst.db(), 1, 0, numbers};
+      writer.insert(stored);
+      if (gather) writer.gather(ctx);
+      for (const Call& call : c.calls)
+        if (call.adds)
+          insertOrAdd(ctx, writer, call.record, "ins %d", "upd %d");
+        else
+          writer.insertUnlessStored(ctx, call.record);
+      if (gather) {
+        EXPECT_EQ(inst.scalar("select count(*) from Hor331Zk1"), "1");  // nothing before the flush
+        writer.flush();
+      }
+      expected[gather] = joinedRows(inst, all);
+      const Lines lines = log();
+      logged[gather] = Lines(lines.begin() + static_cast<ptrdiff_t>(logBefore), lines.end());
+    }
+    EXPECT_EQ(expected[1], expected[0]);
+    EXPECT_EQ(expected[1].size(), c.rowsAfterFlush + 1);
+    EXPECT_EQ(logged[1], logged[0]);
+  }
+  EXPECT_EQ(log(), (Lines{"ins -12899", "ins -12899"}));
+}
+
 }  // namespace
 }  // namespace lug::calc::test

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include "db/multi_row_insert.h"
+
 namespace lug::db {
 namespace {
 
@@ -110,6 +112,19 @@ TEST(Dialect, StatementKinds) {
       sqlite("insert into Hor331Zk4  select *  from Hor331Zk3 where Zk3Stz='ZR'").insertSelect);
   EXPECT_THROW(sqlite("select (a from t"), std::invalid_argument);
   EXPECT_THROW(sqlite("select 'a from t"), std::invalid_argument);
+}
+
+TEST(Dialect, MultiRowInsertNumbersTheHostVariablesOfEveryRowOn) {
+  static constexpr char kSingle[] = "insert into T (A,B,C) values (:b0,SYSDATE,:b1)";
+  EXPECT_STREQ(multiRowInsert(kSingle, 1), kSingle);
+  EXPECT_STREQ(multiRowInsert(kSingle, 3),
+               "insert into T (A,B,C) values (:b0,SYSDATE,:b1),(:b2,SYSDATE,:b3),"
+               "(:b4,SYSDATE,:b5)");
+  EXPECT_EQ(multiRowInsert(kSingle, 3), multiRowInsert(kSingle, 3));  // one text, prepared once
+  EXPECT_EQ(translate(multiRowInsert(kSingle, 3), Dialect::Sqlite).inputCount, 6);
+  static constexpr char kOne[] = "delete  from T  where (A=:b0 and (B=:b1))";
+  EXPECT_STREQ(moreAlternatives(kOne, 3),
+               "delete  from T  where (A=:b0 and (B=:b1 or B=:b2 or B=:b3))");
 }
 
 }  // namespace

@@ -133,13 +133,15 @@ TEST_F(DifferencesTest, ConsumedValuesStayConsumedAcrossBatches) {
   handedOver("9131", 30, "02", 1, 5);  // ... group 33 finds none: cancelled
   computed("9131", 60);
   expected.push_back("9131|0|NORM|02|-30|2|1");
-  for (int i = 32; i < 40; ++i) {
+  for (int i = 32; i < 110; ++i) {  // more employees of one booking date than one delete takes
     const std::string pnr = std::to_string(9100 + i);
     handedOver(pnr, 60);
     computed(pnr, 60);
   }
-  computed("9140", 45);  // no old group
-  expected.push_back("9140|0|NORM|09|45|2|1");
+  computed("9150", 20, "UEB");  // beside a consumed value, one without old group
+  expected.push_back("9150|0|UEB|09|20|2|1");
+  computed("9210", 45);  // no old group
+  expected.push_back("9210|0|NORM|09|45|2|1");
   recalc::differenceRecords(ctx, "2024.01.01");
 
   EXPECT_EQ(february(), expected);

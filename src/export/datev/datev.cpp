@@ -1,7 +1,9 @@
 #include "export/datev/datev.h"
 
 #include <cstdio>
+#include <map>
 #include <string>
+#include <utility>
 
 #include "export/framework.h"
 #include "export/handover.h"
@@ -39,17 +41,51 @@ const Query<PeriodRecord> kRecords{
 // The cost flags of the newest interface line valid on the period's first
 // day. The lookup reads without null indicators: a null flag fails the fetch,
 // and the record keeps its cost centre and cost unit as when no line is found.
-void applyLineAtPeriodStart(RunContext& ctx, db::Cursor& line, const std::string& lug,
-                            const std::string& periodStart, PeriodRecord& record) {
-  std::string validFrom;
-  LineFlags flags;
-  line.open({lug, record.stz, record.zkt, record.lna, periodStart});
-  ctx.status = line.fetch({db::Out(validFrom).required(), db::Out(flags.kst).required(),
-                           db::Out(flags.ktr).required(), db::Out(flags.mog).required(),
-                           db::Out(flags.fkt).required()});
-  line.close();
-  if (ctx.status == db::kOk) applyCostFlags(flags, kEmptyCosts, record);
-}
+// The run never changes the interface lines, so each record kind, account and
+// wage type is looked up once and its answer kept (a lost connection is not).
+class LineAtPeriodStart {
+ public:
+  LineAtPeriodStart(RunContext& ctx, std::string lug, std::string periodStart)
+      : ctx_(ctx),
+        line_(ctx.db, kInterfaceLine),
+        lug_(std::move(lug)),
+        periodStart_(std::move(periodStart)) {}
+
+  void apply(PeriodRecord& record) {
+    const std::string key = record.stz + '\x1f' + record.zkt + '\x1f' + record.lna;
+    auto known = answers_.find(key);
+    if (known == answers_.end()) {
+      const Answer answer = lookUp(record);
+      ctx_.status = answer.status;
+      if (answer.status == db::kFatal) return;
+      known = answers_.emplace(key, answer).first;
+    }
+    ctx_.status = known->second.status;
+    if (ctx_.status == db::kOk) applyCostFlags(known->second.flags, kEmptyCosts, record);
+  }
+
+ private:
+  struct Answer {
+    int status;
+    LineFlags flags;
+  };
+
+  Answer lookUp(const PeriodRecord& record) {
+    std::string validFrom;
+    LineFlags flags;
+    line_.open({lug_, record.stz, record.zkt, record.lna, periodStart_});
+    const int st = line_.fetch({db::Out(validFrom).required(), db::Out(flags.kst).required(),
+                                db::Out(flags.ktr).required(), db::Out(flags.mog).required(),
+                                db::Out(flags.fkt).required()});
+    line_.close();
+    return {st, flags};
+  }
+
+  RunContext& ctx_;
+  db::Cursor line_;
+  const std::string lug_, periodStart_;
+  std::map<std::string, Answer> answers_;
+};
 
 // "%.2f" with a decimal comma; a quantity that rounds to 0.00 is left empty.
 // The text is never cut: the file is separated by semicolons, so a number of
@@ -98,9 +134,9 @@ void exportDatev(RunContext& ctx) {
               payrollMonth(periodStart, h.header.mon).c_str());
 
   PeriodRecord record;
-  db::Cursor line(ctx.db, kInterfaceLine);
+  LineAtPeriodStart line(ctx, h.header.lug, periodStart);
   h.forEach(kRecords, {ctx.abrnr}, record, [&] {
-    applyLineAtPeriodStart(ctx, line, h.header.lug, periodStart, record);
+    line.apply(record);
     writeRecord(file, record);
   });
   h.finish();
