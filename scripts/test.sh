@@ -46,5 +46,6 @@ build build/test -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_CXX_FLAGS_RELWITHDEBI
 run_tests build/test
 start_pg
 LUG_TEST_ENGINE=postgres run_tests build/test --exclude-regex '^Sqlite|/Sqlite( |$)'
-build build/sanitize -DLUG_SANITIZE=ON -DCMAKE_BUILD_TYPE=Debug
+# Line tables are all the sanitizers' reports need of the debug information.
+build build/sanitize -DLUG_SANITIZE=ON -DCMAKE_BUILD_TYPE=Debug -DCMAKE_CXX_FLAGS_DEBUG=-g1
 run_shards build/sanitize
