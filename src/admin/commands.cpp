@@ -10,6 +10,7 @@
 #include "admin/demo.h"
 #include "admin/generate.h"
 #include "admin/report_command.h"
+#include "base/ascii_case.h"
 #include "config/config_file.h"
 #include "config/credential_cipher.h"
 #include "db/ddl.h"
@@ -33,14 +34,8 @@ int usage() {
   return 2;
 }
 
-std::string upper(std::string s) {
-  for (char& c : s)
-    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
-  return s;
-}
-
 int init(const std::vector<std::string>& a) {
-  const std::string schema = upper(a[1]);
+  const std::string schema = base::upperAscii(a[1]);
   if (initSchema(a[0], schema) != 0) return 1;
   std::printf("schema %s ready\n", schema.c_str());
   return 0;
@@ -80,13 +75,13 @@ int generate(const std::vector<std::string>& a) {
   }
   if (a.size() % 2 != 0 || options.employees <= 0) return usage();
   int status = 0;
-  auto session = db::Session::connect({"", "", a[0]}, upper(a[1]), status);
+  auto session = db::Session::connect({"", "", a[0]}, base::upperAscii(a[1]), status);
   if (session) status = generateInstallation(*session, options);
   if (status != db::kOk) {
     std::fprintf(stderr, "lug-admin: generate failed: %d\n", status);
     return 1;
   }
-  std::printf("%d employees generated in %s\n", options.employees, upper(a[1]).c_str());
+  std::printf("%d employees generated in %s\n", options.employees, base::upperAscii(a[1]).c_str());
   return 0;
 }
 

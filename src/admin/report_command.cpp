@@ -6,17 +6,12 @@
 
 #include "admin/control_report.h"
 #include "admin/suite_login.h"
+#include "base/ascii_case.h"
 #include "base/run_log.h"
 #include "db/shared_ops.h"
 
 namespace lug::admin {
 namespace {
-
-std::string upper(std::string s) {
-  for (char& c : s)
-    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
-  return s;
-}
 
 int failed(const char* what, int status) {
   std::fprintf(stderr, "lug-admin: report: %s: %d\n", what, status);
@@ -27,7 +22,7 @@ int failed(const char* what, int status) {
 
 int reportCommand(const std::vector<std::string>& a) {
   const std::filesystem::path out = a.size() == 6 ? a[5] : ".";
-  const std::string schema = upper(a[1]);
+  const std::string schema = base::upperAscii(a[1]);
   int st = 0;
   auto session = db::Session::connect(suiteLogin(a[0]), schema, st);
   if (!session) return failed("connect", st);

@@ -8,6 +8,7 @@
 #include <filesystem>
 #include <memory>
 
+#include "base/ascii_case.h"
 #include "base/cp1252.h"
 #include "base/interface_row.h"
 #include "base/own_file.h"
@@ -56,12 +57,6 @@ constexpr char kReadmeText[] =
 
 std::string cutAtBlank(const std::string& s) {
   return s.substr(0, s.find(' '));
-}
-
-std::string upper(std::string s) {
-  for (char& c : s)
-    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
-  return s;
 }
 
 // The transfer directory of earlier versions, where README.TXT points users on.
@@ -116,7 +111,7 @@ class Run {
       return false;
     }
     if (a.size() > 5 && !a[5].empty()) {
-      std::string f = upper(a[5]);
+      std::string f = base::upperAscii(a[5]);
       if (f.rfind("/P", 0) == 0 && f.size() >= 3 && f.size() <= 11) {
         filter_ = f.substr(2);
         log_.writef("     FILTER AUF PNR: %s GESETZT !!", filter_.c_str());
@@ -131,7 +126,7 @@ class Run {
     const std::string password = lookupConfig("", "PASS", 0, ini).value;
     const std::string net8 = lookupConfig("", "NET8", 0, ini).value;
     if (!net8.empty() && net8.size() <= kServiceWidth) service_ = net8;
-    schema_ = upper(schema_);
+    schema_ = base::upperAscii(schema_);
     int st = 0;
     // Two runs on one schema would interleave their writes into the shared
     // result, work and staging tables: the run lock is taken before the
