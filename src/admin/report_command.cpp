@@ -5,9 +5,9 @@
 #include <filesystem>
 
 #include "admin/control_report.h"
-#include "admin/suite_login.h"
 #include "base/ascii_case.h"
 #include "base/run_log.h"
+#include "config/suite_login.h"
 #include "db/shared_ops.h"
 
 namespace lug::admin {
@@ -24,7 +24,7 @@ int reportCommand(const std::vector<std::string>& a) {
   const std::filesystem::path out = a.size() == 6 ? a[5] : ".";
   const std::string schema = base::upperAscii(a[1]);
   int st = 0;
-  auto session = db::Session::connect(suiteLogin(a[0]), schema, st);
+  auto session = db::Session::connect(config::suiteLogin(a[0]), schema, st);
   if (!session) return failed("connect", st);
   st = db::setDateFormat(*session);
   if (st != db::kOk) return failed("session", st);

@@ -14,7 +14,7 @@
 #include "base/own_file.h"
 #include "base/run_exit.h"
 #include "base/run_statements.h"
-#include "config/config_file.h"
+#include "config/suite_login.h"
 #include "db/shared_ops.h"
 
 namespace lug::driver {
@@ -23,8 +23,6 @@ using base::crlf;
 using base::RunExit;
 using base::RunLog;
 using base::toWindows1252;
-using config::defaultConfigPath;
-using config::lookupConfig;
 namespace {
 
 namespace fs = std::filesystem;
@@ -121,22 +119,16 @@ class Run {
   }
 
   bool connect() {
-    const std::string ini = defaultConfigPath();
-    const std::string user = lookupConfig("", "LOGIN", 0, ini).value;
-    const std::string password = lookupConfig("", "PASS", 0, ini).value;
-    const std::string net8 = lookupConfig("", "NET8", 0, ini).value;
-    if (!net8.empty() && net8.size() <= kServiceWidth) service_ = net8;
+    db::ConnectRequest login = config::suiteLogin(service_);
+    service_ = login.service;
     schema_ = base::upperAscii(schema_);
     int st = 0;
     // Two runs on one schema would interleave their writes into the shared
     // result, work and staging tables: the run lock is taken before the
     // connection waits for the database, so a second run ends at once.
-    session_ = db::Session::connect({.user = user,
-                                     .password = password,
-                                     .service = service_,
-                                     .runLock = true,
-                                     .discardWork = env_.check.has_value()},
-                                    schema_, st);
+    login.runLock = true;
+    login.discardWork = env_.check.has_value();
+    session_ = db::Session::connect(login, schema_, st);
     if (st == db::kRunLockHeld) {
       log_.writef("LuG-Uebergabe fuer Schema %s laeuft bereits, Aufruf beendet", schema_.c_str());
       return false;
@@ -145,8 +137,8 @@ class Run {
       env_.console << "dbConnect_Status: " << st << "\n";
       log_.writef("dbConnect-Fehler: %d", st);
       // The password is never written to the log the suite shows on its web front end.
-      log_.writef("Benutzer: %s,  Passwort: %s,  Net8: %s,  Schema: %s", user.c_str(), "********",
-                  db::maskedService(service_).c_str(), schema_.c_str());
+      log_.writef("Benutzer: %s,  Passwort: %s,  Net8: %s,  Schema: %s", login.user.c_str(),
+                  "********", db::maskedService(service_).c_str(), schema_.c_str());
       return false;
     }
     st = db::setDateFormat(*session_);
