@@ -14,6 +14,7 @@ namespace lug {
 
 namespace calc {
 class Calendar;
+class EmployeeDays;
 class InterfaceLines;
 }  // namespace calc
 
@@ -69,6 +70,10 @@ class RunContext {
   // at their first use.
   std::shared_ptr<calc::InterfaceLines> interfaceLines;
   std::shared_ptr<calc::Calendar> calendar;
+  // The day rows of the employee being computed, while the calculation
+  // keeps them (calc/employee_days.h).
+  std::shared_ptr<calc::EmployeeDays> employeeDays;
+  bool keepEmployeeDays = false;
 
   // One line in the run log (a printf format and its values; control
   // characters in text values become "?").

@@ -105,22 +105,32 @@ class Interruptions {
       : ctx_(ctx), pnr_(pnr), period_(period) {}
 
   int32_t count() {
-    db::Cursor days(ctx_.db, kInterruptionDays);
-    openCursor(ctx_, days, {pnr_, period_.von, period_.bis});
-    std::string day;
-    int st;
-    while ((st = days.fetch({day})) == db::kOk) {
-      nextDay(day);
-      previous_ = day;
-    }
-    ctx_.abortIfFatal(st);
+    if (const auto days = EmployeeDays::of(ctx_, pnr_, period_)->unpaidDays(period_))
+      for (const std::string& day : *days) nextDay(day);
+    else
+      readDays();
     if (block_ >= kBlockDays) ++found_;
-    days.close();
     return found_;
   }
 
  private:
+  void readDays() {
+    db::Cursor days(ctx_.db, kInterruptionDays);
+    openCursor(ctx_, days, {pnr_, period_.von, period_.bis});
+    std::string day;
+    int st;
+    while ((st = days.fetch({day})) == db::kOk) nextDay(day);
+    ctx_.abortIfFatal(st);
+    days.close();
+  }
+
+  // The next interruption day: it continues the block or starts a new one.
   void nextDay(const std::string& day) {
+    step(day);
+    previous_ = day;
+  }
+
+  void step(const std::string& day) {
     int32_t distance = 0;
     ctx_.abortIfFatal(ctx_.db.exec(kDistance, {day, previous_}, {distance}));
     ++block_;
@@ -194,15 +204,20 @@ int readDayTarget(RunContext& ctx, const std::string& pnr, const std::string& da
 
 int32_t checkDays(RunContext& ctx, const std::string& akr, const InterfaceLine& line,
                   const Booking& account, const Span& range) {
+  const std::shared_ptr<EmployeeDays> employee = EmployeeDays::of(ctx, account.pnr, range);
+  int32_t count = 0;
+  if (const auto rows = employee->bookedAttendance(akr, account, range)) {
+    for (const EmployeeDays::Attendance& r : *rows)
+      count += checkValue(ctx, *employee, line, account, r.day, {r.first, r.second});
+    return count;
+  }
   db::Cursor days(ctx.db, kCheckDayCursor);
   openCursor(ctx, days,
              {account.pnr, range.von, range.bis, account.kst, account.ktr, account.zkt, akr});
-  EmployeeDays employee(ctx, account.pnr, range);
-  int32_t count = 0;
   std::string day, first, second;
   int st;
   while ((st = days.fetch({day, first, second})) == db::kOk)
-    count += checkValue(ctx, employee, line, account, day, {first, second});
+    count += checkValue(ctx, *employee, line, account, day, {first, second});
   ctx.abortIfFatal(st);
   days.close();
   return count;
@@ -210,15 +225,20 @@ int32_t checkDays(RunContext& ctx, const std::string& akr, const InterfaceLine& 
 
 double bookedShare(RunContext& ctx, const std::string& akr, const std::string& pnr,
                    const Span& span) {
-  db::Cursor days(ctx.db, kShareCursor);
-  openCursor(ctx, days, {pnr, span.von, span.bis, akr});
-  EmployeeDays employee(ctx, pnr, span);
+  const std::shared_ptr<EmployeeDays> employee = EmployeeDays::of(ctx, pnr, span);
   double share = 0;
+  const auto days = employee->bookedDays(akr, 102, span, EmployeeDays::Minutes::Any);
+  if (days) {
+    for (const std::string& day : *days) share += shareOfDay(ctx, *employee, akr, pnr, day);
+    return share;
+  }
+  db::Cursor cursor(ctx.db, kShareCursor);
+  openCursor(ctx, cursor, {pnr, span.von, span.bis, akr});
   std::string day;
   int st;
-  while ((st = days.fetch({day})) == db::kOk) share += shareOfDay(ctx, employee, akr, pnr, day);
+  while ((st = cursor.fetch({day})) == db::kOk) share += shareOfDay(ctx, *employee, akr, pnr, day);
   ctx.abortIfFatal(st);
-  days.close();
+  cursor.close();
   return share;
 }
 

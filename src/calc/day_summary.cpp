@@ -4,6 +4,7 @@
 #include <cstdlib>
 
 #include "calc/day_counts.h"
+#include "calc/employee_days.h"
 #include "db/insert_or_add.h"
 
 namespace lug::calc {
@@ -63,7 +64,11 @@ double employmentDays(RunContext& ctx, const SummaryInput& in) {
   return days;
 }
 
-int32_t countBookedDays(RunContext& ctx, const char* statement, const SummaryInput& in) {
+int32_t countBookedDays(RunContext& ctx, const char* statement, int16_t sts,
+                        const SummaryInput& in) {
+  const auto booked = EmployeeDays::of(ctx, in.pnr, in.span)
+                          ->bookedDays(in.akr, sts, in.span, EmployeeDays::Minutes::ZeroOnly);
+  if (booked) return static_cast<int32_t>(booked->size());
   db::Cursor days(ctx.db, statement);
   openCursor(ctx, days, {in.pnr, in.span.von, in.span.bis, in.akr});
   int32_t count = 0;
@@ -120,20 +125,28 @@ DayFigures employmentFigures(RunContext& ctx, const SummaryInput& in, double& em
     f.stt -= employedDays - kPeriodDays;
     employedDays = kPeriodDays;
   }
-  int32_t targetDays = 0;
-  ctx.abortIfFatal(ctx.db.exec(kTargets, {in.pnr, in.span.von, in.span.bis}, {targetDays, f.sln}));
-  f.slt = targetDays;
+  if (const auto targets = EmployeeDays::of(ctx, in.pnr, in.span)->targets(in.span)) {
+    f.slt = targets->days, f.sln = targets->minutes;
+  } else {
+    int32_t targetDays = 0;
+    ctx.abortIfFatal(
+        ctx.db.exec(kTargets, {in.pnr, in.span.von, in.span.bis}, {targetDays, f.sln}));
+    f.slt = targetDays;
+  }
   if (!in.psybr) ctx.abortIfFatal(ctx.db.exec(kMonthMaximum, {in.pnr, in.period.von}, {f.zes}));
   return f;
 }
 
 void bookingFigures(RunContext& ctx, const SummaryInput& in, DayFigures& f) {
   f.ant = bookedShare(ctx, in.akr, in.pnr, in.span);
-  f.bzt = countBookedDays(ctx, kBookedDays103, in);
+  f.bzt = countBookedDays(ctx, kBookedDays103, 103, in);
   if (in.psybr) modelDays(ctx, in, f);
-  f.unt = countBookedDays(ctx, kBookedDays104, in);
-  ctx.abortIfFatal(
-      ctx.db.exec(kUnpaidMinutes, {in.akr, in.pnr, in.span.von, in.span.bis}, {f.uns}));
+  f.unt = countBookedDays(ctx, kBookedDays104, 104, in);
+  if (const auto minutes = EmployeeDays::of(ctx, in.pnr, in.span)->unpaidMinutes(in.akr, in.span))
+    f.uns = *minutes;
+  else
+    ctx.abortIfFatal(
+        ctx.db.exec(kUnpaidMinutes, {in.akr, in.pnr, in.span.von, in.span.bis}, {f.uns}));
 }
 
 DayFigures finished(DayFigures f, double checkDays) {

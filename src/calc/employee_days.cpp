@@ -1,29 +1,68 @@
 #include "calc/employee_days.h"
 
+#include <algorithm>
+#include <cmath>
+#include <set>
+#include <tuple>
+
+#include "calc/interface_lines.h"
+
 namespace lug::calc {
 namespace {
 
-constexpr char kDayCodesOfSpan[] =
-    "select TagTag ,TagTgb ,TagHtv ,TagHtn  from Hor327Tag where (((TagPnr=:b0 and TagTag>=:b1) "
-    "and TagTag<=:b2) and ((TagTgb is  not null  or TagHtv is  not null ) or TagHtn is  not null "
-    "))";
-constexpr char kDayTargetsOfSpan[] =
-    "select TgbDtm ,TgbSol  from Hor320Tgb where (((TgbPnr=:b0 and TgbZtr=1) and TgbDtm>=:b1) and "
-    "TgbDtm<=:b2)";
+constexpr char kAttendanceOfSpan[] =
+    "select TagTag ,TagTgb ,TagHtv ,TagHtn  from Hor327Tag where ((TagPnr=:b0 and TagTag>=:b1) "
+    "and TagTag<=:b2)";
+constexpr char kDayRecordsOfSpan[] =
+    "select TgbDtm ,TgbSol ,TgbUnb  from Hor320Tgb where (((TgbPnr=:b0 and TgbZtr=1) and "
+    "TgbDtm>=:b1) and TgbDtm<=:b2)";
+// The table spelled as in the statements this one stands for, so that a
+// failure names it alike in the run log.
+constexpr char kDayBookingsOfSpan[] =
+    "select ZkbDtm ,ZkbZkt ,ZkbKst ,ZkbKtr ,ZkbStd  from Hor331zkb where (((ZkbPnr=:b0 and "
+    "ZkbZtr=1) and ZkbDtm>=:b1) and ZkbDtm<=:b2)";
+
+// A target that a single-row statement reads into a whole number: 0, or
+// 1403 when it does not fit (the statement then answers).
+int wholeMinutes(double sol, int32_t& out) {
+  const double whole = std::trunc(sol);
+  if (whole < INT32_MIN || whole > INT32_MAX) return db::kNoData;
+  out = static_cast<int32_t>(whole);
+  return db::kOk;
+}
 
 }  // namespace
+
+std::shared_ptr<EmployeeDays> EmployeeDays::of(RunContext& ctx, const std::string& pnr,
+                                               const Span& span) {
+  if (!ctx.keepEmployeeDays) return std::make_shared<EmployeeDays>(ctx, pnr, span);
+  std::shared_ptr<EmployeeDays>& kept = ctx.employeeDays;
+  if (kept && kept->pnr_ == pnr && kept->within(span)) return kept;
+  Span read = span;
+  if (kept && kept->pnr_ == pnr && !kept->span_.von.empty() && !kept->span_.bis.empty())
+    read = {std::min(span.von, kept->span_.von), std::max(span.bis, kept->span_.bis)};
+  kept = std::make_shared<EmployeeDays>(ctx, pnr, read);
+  return kept;
+}
 
 // The span's rows are those whose stored day lies between its bounds as text,
 // which is how the statements compare days; so every row that equals a day
 // between the bounds was read.
 bool EmployeeDays::covers(const std::string& pnr, const std::string& day) const {
-  return pnr == pnr_ && !pnr_.empty() && !span_.von.empty() && !span_.bis.empty() &&
-         span_.von <= day && day <= span_.bis;
+  return pnr == pnr_ && !pnr_.empty() && inSpan(day, span_);
+}
+
+bool EmployeeDays::within(const Span& span) const {
+  return !span_.von.empty() && !span_.bis.empty() && span_.von <= span.von && span.bis <= span_.bis;
+}
+
+// A bound that is NULL (empty) selects nothing.
+bool EmployeeDays::inSpan(const std::string& day, const Span& span) const {
+  return !span.von.empty() && !span.bis.empty() && span.von <= day && day <= span.bis;
 }
 
 int EmployeeDays::dayCodes(const std::string& pnr, const std::string& day, DayCodes& codes) {
-  if (covers(pnr, day) && codesLoad_ == Load::NotYet) loadCodes();
-  if (!covers(pnr, day) || codesLoad_ != Load::Done) return readDayCodes(ctx_, pnr, day, codes);
+  if (!covers(pnr, day) || !loadCodes()) return readDayCodes(ctx_, pnr, day, codes);
   const auto it = codes_.find(day);
   if (it == codes_.end()) {
     codes = DayCodes{};
@@ -35,51 +74,154 @@ int EmployeeDays::dayCodes(const std::string& pnr, const std::string& day, DayCo
 }
 
 int EmployeeDays::dayTarget(const std::string& pnr, const std::string& day, int32_t& sol) {
-  if (covers(pnr, day) && targetsLoad_ == Load::NotYet) loadTargets();
-  if (!covers(pnr, day) || targetsLoad_ != Load::Done) return readDayTarget(ctx_, pnr, day, sol);
+  if (!covers(pnr, day) || !loadTargets()) return readDayTarget(ctx_, pnr, day, sol);
   const auto it = targets_.find(day);
   if (it == targets_.end()) {
     sol = 0;
     return db::kNoData;
   }
-  if (it->second.rows > 1) return readDayTarget(ctx_, pnr, day, sol);
+  if (it->second.rows > 1 || it->second.status == db::kNoData)
+    return readDayTarget(ctx_, pnr, day, sol);
   sol = it->second.sol;
   return it->second.status;
 }
 
-void EmployeeDays::loadCodes() {
-  db::Cursor rows(ctx_.db, kDayCodesOfSpan);
+std::optional<EmployeeDays::Targets> EmployeeDays::targets(const Span& span) {
+  if (!within(span) || !loadTargets()) return std::nullopt;
+  Targets t;
+  for (const DayRecord& r : records_)
+    if (inSpan(r.day, span) && r.sol && *r.sol > 0) ++t.days, t.minutes += *r.sol;
+  return t;
+}
+
+std::optional<std::vector<std::string>> EmployeeDays::unpaidDays(const Span& span) {
+  if (!within(span) || !loadTargets()) return std::nullopt;
+  std::set<std::string> days;
+  for (const DayRecord& r : records_)
+    if (inSpan(r.day, span) && r.sol && r.unb && *r.sol != 0 && *r.sol <= *r.unb)
+      days.insert(r.day);
+  std::vector<std::string> out;
+  for (const std::string& day : days) out.push_back(db::dayAsFetched(day));
+  return out;
+}
+
+// The distinct stored days of the span's bookings that `keep` accepts with
+// one of the lines of their account, in order, as fetched.
+template <class Keep>
+std::optional<std::vector<std::string>> EmployeeDays::days(const Span& span, Keep keep) {
+  if (!within(span) || !loadBookings()) return std::nullopt;
+  std::set<std::string> days;
+  for (const DayBooking& b : bookings_)
+    if (inSpan(b.day, span) && keep(b)) days.insert(b.day);
+  std::vector<std::string> out;
+  for (const std::string& day : days) out.push_back(db::dayAsFetched(day));
+  return out;
+}
+
+std::optional<std::vector<std::string>> EmployeeDays::bookedDays(const std::string& akr,
+                                                                 int16_t sts, const Span& span,
+                                                                 Minutes withoutMinutes) {
+  const auto* lines = InterfaceLines::of(ctx_).ofGroup(ctx_, akr);
+  if (!lines) return std::nullopt;
+  return days(span, [&](const DayBooking& b) {
+    for (const InterfaceLines::Line* l : *lines) {
+      if (!InterfaceLines::equal(l->values.ztk, b.zkt) || l->values.sts != sts) continue;
+      const bool zero = withoutMinutes == Minutes::Any || (b.std && *b.std == 0);
+      if ((b.std && *b.std > 0) || (zero && l->art == 1)) return true;
+    }
+    return false;
+  });
+}
+
+std::optional<double> EmployeeDays::unpaidMinutes(const std::string& akr, const Span& span) {
+  const auto* lines = InterfaceLines::of(ctx_).ofGroup(ctx_, akr);
+  if (!lines || !within(span) || !loadBookings()) return std::nullopt;
+  double minutes = 0;
+  for (const DayBooking& b : bookings_) {
+    if (!inSpan(b.day, span) || !b.std) continue;
+    for (const InterfaceLines::Line* l : *lines)
+      if (InterfaceLines::equal(l->values.ztk, b.zkt) &&
+          (l->values.sts == 4 || l->values.sts == 104))
+        minutes += *b.std;
+  }
+  return minutes;
+}
+
+std::optional<std::vector<EmployeeDays::Attendance>> EmployeeDays::bookedAttendance(
+    const std::string& akr, const Booking& account, const Span& span) {
+  const auto* lines = InterfaceLines::of(ctx_).ofGroup(ctx_, akr);
+  if (!lines || !within(span) || !loadBookings() || !loadCodes()) return std::nullopt;
+  std::set<std::string> booked;
+  for (const DayBooking& b : bookings_) {
+    // Cost centre and cost unit compare empty as equal to empty.
+    if (!inSpan(b.day, span) || b.kst != account.kst || b.ktr != account.ktr ||
+        !InterfaceLines::equal(b.zkt, account.zkt))
+      continue;
+    for (const InterfaceLines::Line* l : *lines)
+      if (InterfaceLines::equal(l->values.ztk, b.zkt) &&
+          ((b.std && *b.std > 0) || (b.std && *b.std == 0 && l->art == 1)))
+        booked.insert(b.day);
+  }
+  std::set<std::tuple<std::string, std::string, std::string>> rows;
+  for (const AttendanceRow& r : attendance_)
+    if (booked.count(r.day)) rows.emplace(r.day, r.first, r.second);
+  std::vector<Attendance> out;
+  for (const auto& [day, first, second] : rows)
+    out.push_back({db::dayAsFetched(day), first, second});
+  return out;
+}
+
+// Reads the attendance records of the span once; false when they cannot be read.
+bool EmployeeDays::loadCodes() {
+  if (codesLoad_ != Load::NotYet) return codesLoad_ == Load::Done;
+  db::Cursor rows(ctx_.db, kAttendanceOfSpan);
   int st = rows.open({pnr_, span_.von, span_.bis});
-  std::string day;
-  DayCodes c;
+  AttendanceRow r;
   while (st == db::kOk &&
-         (st = rows.fetch({db::Out(day).asStored(), c.whole, c.first, c.second})) == db::kOk) {
-    Codes& entry = codes_[day];
-    entry.codes = c;
+         (st = rows.fetch({db::Out(r.day).asStored(), r.whole, r.first, r.second})) == db::kOk) {
+    attendance_.push_back(r);
+    if (r.whole.empty() && r.first.empty() && r.second.empty()) continue;
+    Codes& entry = codes_[r.day];
+    entry.codes = {r.whole, r.first, r.second};
     ++entry.rows;
   }
   rows.close();
   ctx_.abortIfFatal(st);
   codesLoad_ = st == db::kNoData ? Load::Done : Load::Failed;
+  return codesLoad_ == Load::Done;
 }
 
 // A NULL target reads as the single-row statement answers it: -1405 and 0.
-void EmployeeDays::loadTargets() {
-  db::Cursor rows(ctx_.db, kDayTargetsOfSpan);
+// A target that does not fit a whole number is left to the statement.
+bool EmployeeDays::loadTargets() {
+  if (targetsLoad_ != Load::NotYet) return targetsLoad_ == Load::Done;
+  db::Cursor rows(ctx_.db, kDayRecordsOfSpan);
   int st = rows.open({pnr_, span_.von, span_.bis});
-  std::string day;
-  int32_t sol = 0;
-  while (st == db::kOk || st == db::kNullFetch) {
-    st = rows.fetch({db::Out(day).asStored(), db::Out(sol).required()});
-    if (st != db::kOk && st != db::kNullFetch) break;
-    Target& entry = targets_[day];
-    entry.status = st;
-    entry.sol = sol;
+  DayRecord r;
+  while (st == db::kOk && (st = rows.fetch({db::Out(r.day).asStored(), r.sol, r.unb})) == db::kOk) {
+    records_.push_back(r);
+    Target& entry = targets_[r.day];
+    entry.status = r.sol ? wholeMinutes(*r.sol, entry.sol) : db::kNullFetch;
     ++entry.rows;
   }
   rows.close();
   ctx_.abortIfFatal(st);
   targetsLoad_ = st == db::kNoData ? Load::Done : Load::Failed;
+  return targetsLoad_ == Load::Done;
+}
+
+bool EmployeeDays::loadBookings() {
+  if (bookingsLoad_ != Load::NotYet) return bookingsLoad_ == Load::Done;
+  db::Cursor rows(ctx_.db, kDayBookingsOfSpan);
+  int st = rows.open({pnr_, span_.von, span_.bis});
+  DayBooking b;
+  while (st == db::kOk &&
+         (st = rows.fetch({db::Out(b.day).asStored(), b.zkt, b.kst, b.ktr, b.std})) == db::kOk)
+    bookings_.push_back(b);
+  rows.close();
+  ctx_.abortIfFatal(st);
+  bookingsLoad_ = st == db::kNoData ? Load::Done : Load::Failed;
+  return bookingsLoad_ == Load::Done;
 }
 
 }  // namespace lug::calc

@@ -1,12 +1,19 @@
 #pragma once
-// The day codes and day targets of one employee over a span, each read with
-// one cursor at its first use instead of one statement per day. A day of the
-// span answers exactly as readDayCodes and readDayTarget would (status,
-// values, NULL and empty text); a day outside the span, a day with more than
-// one row, and every day after a read that failed go to those statements.
+// The rows of one employee over a span that the day counts ask about again
+// and again: the attendance records (Hor327Tag), the day records (Hor320Tgb,
+// TgbZtr 1) and the day bookings (Hor331Zkb, ZkbZtr 1). Each kind is read
+// with one cursor at its first use instead of one statement per question.
+// Every answer is the one the statement it stands for would give (status,
+// values, NULL and empty text, days compared as stored text). A single day
+// outside the span, a day with more rows than a single-row statement allows,
+// and every question after a read that failed go to the statements: the
+// day questions here, the span questions (std::nullopt) at the caller.
 #include <cstdint>
 #include <map>
+#include <memory>
+#include <optional>
 #include <string>
+#include <vector>
 
 #include "base/run_context.h"
 #include "calc/day_counts.h"
@@ -19,10 +26,63 @@ class EmployeeDays {
   EmployeeDays(RunContext& ctx, const std::string& pnr, const Span& span)
       : ctx_(ctx), pnr_(pnr), span_(span) {}
 
+  // The rows of the employee over the span. While a Keeping lives, they are
+  // kept for the next question: the kept ones answer when they cover the
+  // span, else new ones over both spans (for the same employee) are kept.
+  static std::shared_ptr<EmployeeDays> of(RunContext& ctx, const std::string& pnr,
+                                          const Span& span);
+
+  // Keeps the rows read for the next question while it lives; the period run
+  // and the recalculation keep them for the whole call (they write none of
+  // these tables), so each kind is read once per employee and period.
+  class Keeping {
+   public:
+    explicit Keeping(RunContext& ctx) : ctx_(ctx) { ctx.keepEmployeeDays = true; }
+    ~Keeping() {
+      ctx_.keepEmployeeDays = false;
+      ctx_.employeeDays.reset();
+    }
+    Keeping(const Keeping&) = delete;
+    Keeping& operator=(const Keeping&) = delete;
+
+   private:
+    RunContext& ctx_;
+  };
+
+  // readDayCodes and readDayTarget.
   int dayCodes(const std::string& pnr, const std::string& day, DayCodes& codes);
   int dayTarget(const std::string& pnr, const std::string& day, int32_t& sol);
 
+  // Target days (TgbSol > 0) of the span and their minutes.
+  struct Targets {
+    int32_t days = 0;
+    double minutes = 0;
+  };
+  std::optional<Targets> targets(const Span& span);
+  // Days of the span with TgbSol <> 0 and TgbSol <= TgbUnb, in order.
+  std::optional<std::vector<std::string>> unpaidDays(const Span& span);
+
+  // Booked days of the span, in order, on accounts that group `akr`'s
+  // interface lines of status `sts` name. A day counts with minutes above 0,
+  // or with a line of Lu1Art 1 and minutes of 0 (`withoutMinutes`: of any
+  // value, null included).
+  enum class Minutes { ZeroOnly, Any };
+  std::optional<std::vector<std::string>> bookedDays(const std::string& akr, int16_t sts,
+                                                     const Span& span, Minutes withoutMinutes);
+  // Minutes booked in the span on accounts of lines of status 4 or 104,
+  // once for every such line (0 when none).
+  std::optional<double> unpaidMinutes(const std::string& akr, const Span& span);
+  // The attendance records (day, first and second half code; distinct) of
+  // the days of the span booked on the account, cost centre and cost unit
+  // with minutes above 0 or with a line of Lu1Art 1 and minutes of 0.
+  struct Attendance {
+    std::string day, first, second;
+  };
+  std::optional<std::vector<Attendance>> bookedAttendance(const std::string& akr,
+                                                          const Booking& account, const Span& span);
+
  private:
+  enum class Load { NotYet, Done, Failed };
   struct Target {
     int status = 0;  // 0, or -1405 for a NULL target
     int32_t sol = 0;
@@ -32,19 +92,40 @@ class EmployeeDays {
     DayCodes codes;
     int rows = 0;
   };
-  enum class Load { NotYet, Done, Failed };
+  struct DayRecord {
+    std::string day;  // as stored
+    std::optional<double> sol, unb;
+  };
+  struct AttendanceRow {
+    std::string day;  // as stored
+    std::string whole, first, second;
+  };
+  struct DayBooking {
+    std::string day;  // as stored
+    std::string zkt, kst, ktr;
+    std::optional<double> std;
+  };
 
   bool covers(const std::string& pnr, const std::string& day) const;
-  void loadCodes();
-  void loadTargets();
+  bool within(const Span& span) const;
+  bool inSpan(const std::string& day, const Span& span) const;
+  bool loadCodes();
+  bool loadTargets();
+  bool loadBookings();
+  template <class Keep>
+  std::optional<std::vector<std::string>> days(const Span& span, Keep keep);
 
   RunContext& ctx_;
   const std::string pnr_;
   const Span span_;
   Load codesLoad_ = Load::NotYet;
   Load targetsLoad_ = Load::NotYet;
+  Load bookingsLoad_ = Load::NotYet;
   std::map<std::string, Codes> codes_;
+  std::vector<AttendanceRow> attendance_;
   std::map<std::string, Target> targets_;
+  std::vector<DayRecord> records_;
+  std::vector<DayBooking> bookings_;
 };
 
 }  // namespace lug::calc

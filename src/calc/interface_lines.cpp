@@ -3,12 +3,14 @@
 namespace lug::calc {
 namespace {
 
-// Every line, with the validity dates once more as stored, in the order of
-// the statements that read lines with a cursor.
+// Every line, with the validity dates once more as stored and the booked-day
+// rule, in the order of the statements that read lines with a cursor.
 constexpr char kAllLines[] =
     "select Lu1Num ,Lu1Stz ,Lu1Ztk ,Lu1Lna ,Lu1Lgr ,Lu1Gvo ,Lu1Gbi ,Lu1Rre ,Lu1Tgw ,Lu1Kst ,Lu1Ktr "
     ",Lu1Krt ,Lu1Tge ,Lu1Sol ,Lu1Svk ,Lu1Flg ,Lu1Lfn ,Lu1Sts ,Lu1Fkt ,Lu1Ztr ,Lu1Mog ,Lu1Sta "
-    ",Lu1Gvo ,Lu1Gbi  from Hor171Lu1 order by Lu1Ztk,Lu1Lna,Lu1Gvo desc";
+    ",Lu1Gvo ,Lu1Gbi ,Lu1Art  from Hor171Lu1 order by Lu1Ztk,Lu1Lna,Lu1Gvo desc";
+
+constexpr char kGroupInterface[] = "select AkrLug  from O1001AbrKreis where AkrNum=:b0";
 
 }  // namespace
 
@@ -45,7 +47,8 @@ InterfaceLines::InterfaceLines(RunContext& ctx) {
                                          l.mog,
                                          l.sta,
                                          db::Out(s.gvo).asStored(),
-                                         db::Out(s.gbi).asStored()})) == db::kOk)
+                                         db::Out(s.gbi).asStored(),
+                                         s.art})) == db::kOk)
     lines_.push_back(s);
   c.close();
   ctx.abortIfFatal(st);
@@ -77,6 +80,24 @@ int InterfaceLines::selectOne(const Keep& keep, const InterfaceLine*& line) cons
     line = &l.values;
   }
   return found == 1 ? db::kOk : db::kNoData;
+}
+
+const std::vector<const InterfaceLines::Line*>* InterfaceLines::ofGroup(RunContext& ctx,
+                                                                        const std::string& akr) {
+  if (!inMemory_) return nullptr;
+  auto [group, added] = groups_.try_emplace(akr);
+  if (!added) return group->second ? &*group->second : nullptr;
+  db::Cursor c(ctx.db, kGroupInterface);
+  int st = openCursor(ctx, c, {akr});
+  std::vector<const Line*> lines;
+  std::string lug;
+  while (st == db::kOk && (st = c.fetch({lug})) == db::kOk)
+    for (const Line& l : lines_)
+      if (equal(l.values.num, lug)) lines.push_back(&l);
+  c.close();
+  ctx.abortIfFatal(st);
+  if (st == db::kNoData) group->second = std::move(lines);
+  return group->second ? &*group->second : nullptr;
 }
 
 LineCursor::LineCursor(RunContext& ctx, const char* statement, InterfaceLines::Keep keep)

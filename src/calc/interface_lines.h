@@ -9,7 +9,9 @@
 // to nothing, validity dates as stored. When the lines cannot be read, every
 // reading runs its statement instead.
 #include <functional>
+#include <map>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -25,6 +27,7 @@ class InterfaceLines {
   struct Line {
     InterfaceLine values;
     std::string gvo, gbi;
+    double art = 0;  // Lu1Art; 1: a booking without minutes counts as a booked day
   };
   using Keep = std::function<bool(const Line&)>;
 
@@ -48,11 +51,18 @@ class InterfaceLines {
   // The one line `keep` selects: 0, 1403 or -1422 (then `line` is null).
   int selectOne(const Keep& keep, const InterfaceLine*& line) const;
 
+  // The lines of group `akr`'s interface (AkrLug of O1001AbrKreis) of any
+  // validity, once for every row of the group, as a join of the two tables
+  // on Lu1Num=AkrLug sees them; read once per group. Null when the lines or
+  // the group cannot be read.
+  const std::vector<const Line*>* ofGroup(RunContext& ctx, const std::string& akr);
+
  private:
   explicit InterfaceLines(RunContext& ctx);
 
   std::vector<Line> lines_;
   bool inMemory_ = false;
+  std::map<std::string, std::optional<std::vector<const Line*>>> groups_;
 };
 
 // The lines of an ordered cursor over Hor171Lu1: from memory, or from the

@@ -5,6 +5,7 @@
 #include "calc/balance_keys.h"
 #include "calc/day_counts.h"
 #include "calc/day_summary.h"
+#include "calc/employee_days.h"
 #include "calc/interface_lines.h"
 #include "calc/line_values.h"
 #include "calc/records.h"
@@ -340,6 +341,7 @@ class PeriodRun {
 
 void periodRun(RunContext& ctx, Span& ownPeriod, const std::string& akr, int32_t abrnr,
                int16_t offset, int16_t followMonth) {
+  const EmployeeDays::Keeping keeping(ctx);
   PeriodRun(ctx, ownPeriod, akr, abrnr, offset, followMonth != 0).run();
 }
 

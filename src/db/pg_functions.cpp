@@ -176,10 +176,20 @@ BEGIN
   RETURN horsystem.lug_make_date(part[1], part[2], part[3], part[4], part[5], part[6]);
 END $$)",
 
+    // A valid day as stored (yyyy.mm.dd) is made directly; every other text
+    // goes through lug_to_ts, which knows the errors. The arms are tried in
+    // order, so no number is read from a text that is not a day.
     R"(CREATE OR REPLACE FUNCTION horsystem.lug_parse_date(t text) RETURNS timestamp
 LANGUAGE sql IMMUTABLE STRICT AS $$
-SELECT horsystem.lug_to_ts(rtrim(t, ' '), CASE WHEN char_length(rtrim(t, ' ')) > 10
-  THEN 'yyyy.mm.dd hh24:mi:ss' ELSE 'yyyy.mm.dd' END) $$)",
+SELECT CASE
+  WHEN t !~ '^[0-9]{4}\.(0[1-9]|1[0-2])\.(0[1-9]|[12][0-9]|3[01])$' OR left(t, 4) = '0000'
+    THEN horsystem.lug_to_ts(rtrim(t, ' '), CASE WHEN char_length(rtrim(t, ' ')) > 10
+      THEN 'yyyy.mm.dd hh24:mi:ss' ELSE 'yyyy.mm.dd' END)
+  WHEN substr(t, 9, 2)::integer
+       > horsystem.lug_days_in_month(left(t, 4)::integer, substr(t, 6, 2)::integer)
+    THEN horsystem.lug_to_ts(t, 'yyyy.mm.dd')
+  ELSE make_timestamp(left(t, 4)::integer, substr(t, 6, 2)::integer, substr(t, 9, 2)::integer,
+                      0, 0, 0) END $$)",
 
     // The database clock: LUG_SYSDATE of the client when it set one, else the
     // server's clock at the start of the statement.

@@ -137,7 +137,11 @@ PgLink::~PgLink() {
 
 int PgLink::prepareHelpers() {
   // Floats travel in their shortest exact text, whatever the server's default.
-  std::vector<PgCommand> commands{PgCommand::query("SET extra_float_digits = 1")};
+  // Grouped selects return their groups sorted, as the difference step reads
+  // the old records best (employee by employee, merged with the new rows); a
+  // hash aggregate would return them in no order.
+  std::vector<PgCommand> commands{PgCommand::query("SET extra_float_digits = 1"),
+                                  PgCommand::query("SET enable_hashagg = off")};
   for (const Helper& h : kHelpers) commands.push_back(PgCommand::prepare(h.name, h.text, {}));
   std::vector<PgResult> results;
   return exchange(commands, results);

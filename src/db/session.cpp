@@ -67,8 +67,7 @@ std::string textOf(const Value& v, bool asStored) {
       return oracle::numberText(v.d);
     case Value::Type::Text:
       // A date read as text arrives in the session format, without its time.
-      if (!asStored && v.s.size() == 19 && oracle::looksLikeDate(v.s)) return v.s.substr(0, 10);
-      return v.s;
+      return asStored ? v.s : dayAsFetched(v.s);
     case Value::Type::Null:
       break;
   }
@@ -126,6 +125,10 @@ Value In::value() const {
   return value_;
 }
 
+std::string dayAsFetched(const std::string& stored) {
+  return stored.size() == 19 && oracle::looksLikeDate(stored) ? stored.substr(0, 10) : stored;
+}
+
 void Out::clear() const {
   switch (kind_) {
     case Kind::Text:
@@ -142,6 +145,9 @@ void Out::clear() const {
       break;
     case Kind::Double:
       *static_cast<double*>(target_) = 0;
+      break;
+    case Kind::MaybeDouble:
+      static_cast<std::optional<double>*>(target_)->reset();
       break;
   }
 }
@@ -162,6 +168,12 @@ int Out::store(const Value& v, bool indicator) const {
       return storeNumber<int64_t>(target_, v);
     case Kind::Double:
       return storeNumber<double>(target_, v);
+    case Kind::MaybeDouble: {
+      double d = 0;
+      const int st = storeNumber<double>(&d, v);
+      if (st == kOk) *static_cast<std::optional<double>*>(target_) = d;
+      return st;
+    }
   }
   return kOk;
 }

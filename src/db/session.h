@@ -17,6 +17,7 @@
 #include <cstdint>
 #include <initializer_list>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <unordered_map>
@@ -43,12 +44,18 @@ class In {
   Value value_;
 };
 
+// The text a date stored as `stored` is fetched as into a text output
+// without asStored(): a date with time loses its time.
+std::string dayAsFetched(const std::string& stored);
+
 // One output. Cursor outputs have a null indicator unless marked required();
 // the outputs of a single-row select take theirs from the statement's into list.
 class Out {
  public:
-  enum class Kind { Text, Short, Long, Int64, Double };
+  enum class Kind { Text, Short, Long, Int64, Double, MaybeDouble };
   Out(std::string& s) : kind_(Kind::Text), target_(&s) {}
+  // A number that keeps a null apart from zero: empty when null.
+  Out(std::optional<double>& v) : kind_(Kind::MaybeDouble), target_(&v) {}
   Out(int16_t& v) : kind_(Kind::Short), target_(&v) {}
   Out(int32_t& v) : kind_(Kind::Long), target_(&v) {}
   Out(int64_t& v) : kind_(Kind::Int64), target_(&v) {}

@@ -7,6 +7,7 @@
 #include "base/run_statements.h"
 #include "calc/day_counts.h"
 #include "calc/day_summary.h"
+#include "calc/employee_days.h"
 #include "calc/interface_lines.h"
 #include "calc/line_values.h"
 #include "calc/records.h"
@@ -318,6 +319,7 @@ class PeriodRecalc {
 void Recalculation::run(RunContext& ctx, const std::string& akr, int32_t abrnr, int16_t offset,
                         int16_t followMonth) {
   if (followMonth == 0) runPeriod_ = ctx.abrnr;
+  const calc::EmployeeDays::Keeping keeping(ctx);
   PeriodRecalc(ctx, akr, abrnr, offset, followMonth != 0, reference_, runPeriod_).run();
   cutoff_ = reference_.von;
 }

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include "calc/day_summary.h"
 #include "calc/scenario.h"
 
 namespace lug::calc::test {
@@ -96,6 +97,73 @@ TEST_F(EmployeeDaysTest, TheDaysOfTheSpanCostOneStatementForEachKind) {
     EXPECT_EQ(targetRead(days, "4711", day), isWeekend(day) ? "0|0" : "0|480");
   }
   EXPECT_EQ(inst.db().counters().statements - before, 2);
+}
+
+// The day summary's figures from the rows read at once, as the statements
+// count them: minutes NULL or 0 on lines with and without Lu1Art 1, one day
+// booked twice, an account named by two lines (its minutes count once per
+// line), a booking day with a time, another interface, another employee,
+// month values, days outside the span.
+TEST_F(EmployeeDaysTest, SummaryFiguresCountAsTheStatements) {
+  addGroup(inst);
+  addLine(inst, {.ztk = "URL", .lna = "1", .sts = 103});
+  addLine(inst, {.ztk = "FREI", .lna = "2", .sts = 103, .art = 1});
+  addLine(inst, {.ztk = "UNB", .lna = "3", .sts = 104});
+  addLine(inst, {.ztk = "UNB", .lna = "4", .sts = 4});
+  addLine(inst, {.ztk = "ANW", .lna = "5", .sts = 102, .art = 1});
+  addLine(inst, {.ztk = "ANW2", .lna = "6", .sts = 102});
+  addLine(inst, {.ztk = "URL", .lna = "7", .sts = 104, .lug = "L2"});
+  for (const BookingData& b :
+       std::vector<BookingData>{{.dtm = "2024.01.02", .zkt = "URL", .std = 480},
+                                {.dtm = "2024.01.03", .zkt = "URL", .std = 480},
+                                {.dtm = "2024.01.04", .zkt = "URL", .std = 0},
+                                {.dtm = "2024.01.05", .zkt = "FREI", .std = 0},
+                                {.dtm = "2024.01.08", .zkt = "ANW", .std = 0},
+                                {.dtm = "2024.01.10", .zkt = "ANW", .std = 60, .kst = "K1"},
+                                {.dtm = "2024.01.10", .zkt = "ANW", .std = 60, .kst = "K2"},
+                                {.dtm = "2024.01.11", .zkt = "ANW2", .std = 0},
+                                {.dtm = "2024.01.12", .zkt = "ANW2", .std = 30},
+                                {.dtm = "2024.01.15", .zkt = "UNB", .std = 120},
+                                {.dtm = "2024.01.17 10:00:00", .zkt = "UNB", .std = 30},
+                                {.dtm = "2024.01.31", .zkt = "UNB", .std = 45},
+                                {.dtm = "2024.02.01", .zkt = "URL", .std = 480},
+                                {.dtm = "2024.01.02", .zkt = "URL", .std = 999, .ztr = 3},
+                                {.pnr = "4712", .dtm = "2024.01.02", .zkt = "URL", .std = 480}})
+    addBooking(inst, b);
+  addBooking(inst, {.dtm = "2024.01.06", .zkt = "FREI"});
+  addBooking(inst, {.dtm = "2024.01.09", .zkt = "ANW"});
+  addBooking(inst, {.dtm = "2024.01.16", .zkt = "UNB"});
+  inst.db().exec(
+      "update Hor331Zkb set ZkbStd=NULL where ZkbDtm in "
+      "('2024.01.06','2024.01.09','2024.01.16')");
+  addDays(inst, "4711", "2024.01.01", "2024.01.31");
+  addDay(inst, {.dtm = "2024.01.02", .ztr = 3, .sol = 99});
+  inst.db().exec("update Hor320Tgb set TgbSol=NULL where TgbDtm='2024.01.10'");
+
+  struct Case {
+    Span span;
+    DayFigures want;  // slt, sln, ant, uns, bzt, unt
+  };
+  const Case cases[] = {
+      {{"2024.01.01", "2024.01.31"},
+       {.slt = 22,
+        .ant = 40,
+        .sln = 22 * 480,
+        .uns = 2 * 120 + 2 * 30 + 2 * 45,
+        .bzt = 3,
+        .unt = 3}},
+      {{"2024.01.03", "2024.01.10"}, {.slt = 5, .ant = 30, .sln = 5 * 480, .bzt = 2}},
+  };
+  for (const Case& c : cases) {
+    const SummaryInput in{.pnr = "4711", .span = c.span, .period = month, .akr = "A1"};
+    double employed = 0;
+    DayFigures f = employmentFigures(ctx, in, employed);
+    bookingFigures(ctx, in, f);
+    const DayFigures got{
+        .slt = f.slt, .ant = f.ant, .sln = f.sln, .uns = f.uns, .bzt = f.bzt, .unt = f.unt};
+    EXPECT_EQ(got, c.want) << c.span.von << " " << got.slt << " " << got.ant << " " << got.sln
+                           << " " << got.uns << " " << got.bzt << " " << got.unt;
+  }
 }
 
 }  // namespace
