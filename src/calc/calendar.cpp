@@ -3,11 +3,26 @@
 #include <algorithm>
 
 #include "calc/source_rows.h"
+#include "db/oracle.h"
 
 namespace lug::calc {
 namespace {
 
-constexpr char kCalendar[] = "select BakDtm ,(BakDtm+1)  from HORSYSTEM.Hor133Bak";
+constexpr char kCalendar[] = "select BakDtm  from HORSYSTEM.Hor133Bak";
+
+// The text "(BakDtm+1)" reads for a stored day, by the date rules the
+// engines' own date arithmetic follows (db/oracle.h); computed here rather
+// than by the server, which would call its date functions once per day.
+// False for a text that is no date: the statement would fail on it.
+bool dayAfter(const std::string& stored, std::string& next) {
+  try {
+    next = db::dayAsFetched(
+        db::oracle::canonical(db::oracle::addDays(db::oracle::parseDate(stored), 1)));
+    return true;
+  } catch (const db::oracle::Error&) {
+    return false;
+  }
+}
 
 }  // namespace
 
@@ -20,15 +35,15 @@ Calendar::Calendar(RunContext& ctx) {
   db::Cursor c(ctx.db, kCalendar);
   int st = openCursor(ctx, c, {});
   Day d;
-  while (st == db::kOk || st == db::kNullFetch) {
-    st = c.fetch({db::Out(d.day).asStored(), db::Out(d.next).required()});
-    if (st != db::kOk && st != db::kNullFetch) break;
-    d.status = st;
-    if (!d.day.empty()) days_.push_back(d);  // a NULL day lies in no span
+  bool dates = true;
+  while (st == db::kOk && (st = c.fetch({db::Out(d.day).asStored()})) == db::kOk) {
+    if (d.day.empty()) continue;  // a NULL day lies in no span
+    dates = dates && dayAfter(d.day, d.next);
+    days_.push_back(d);
   }
   c.close();
   ctx.abortIfFatal(st);
-  inMemory_ = st == db::kNoData;
+  inMemory_ = st == db::kNoData && dates;
   if (!inMemory_) days_.clear();
   std::stable_sort(days_.begin(), days_.end(),
                    [](const Day& a, const Day& b) { return a.day < b.day; });

@@ -16,7 +16,6 @@ class Calendar {
   struct Day {
     std::string day;   // as stored, with a time of day
     std::string next;  // the day after
-    int status = 0;    // 0, or -1405 when the day after is NULL
   };
 
   // The run's calendar, read at the first call.

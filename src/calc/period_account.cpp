@@ -76,7 +76,6 @@ class CalendarDays {
       for (const Calendar::Day* d : calendar.between(span_.von, span_.bis)) {
         Next& entry = days_[d->day];
         entry.next = d->next;
-        entry.status = d->status;
         ++entry.rows;
       }
       load_ = Load::Done;
@@ -127,7 +126,7 @@ class SpanWalk {
         checkDays_(checkDays),
         days_(ctx.db, kDayCursor),
         calendar_(ctx, in.period),
-        attendance_(ctx, in.group.pnr, in.period) {}
+        attendance_(EmployeeDays::of(ctx, in.group.pnr, in.period)) {}
 
   int run() {
     open();
@@ -160,11 +159,11 @@ class SpanWalk {
     DayCodes codes;
     day.date = b.dtm;
     day.minutes = b.std;
-    day.half = attendance_.dayCodes(b.pnr, b.dtm, codes) == db::kOk && codes.halfDay();
+    day.half = attendance_->dayCodes(b.pnr, b.dtm, codes) == db::kOk && codes.halfDay();
     day.weight = day.half ? kHalfDay : kWholeDay;
     if (in_.line.svk != 0) checkDays_ += day.weight;
     int32_t sol = 0;
-    if (in_.line.sol != 0 && attendance_.dayTarget(b.pnr, b.dtm, sol) == db::kOk && sol == 0)
+    if (in_.line.sol != 0 && attendance_->dayTarget(b.pnr, b.dtm, sol) == db::kOk && sol == 0)
       day.minutes = 0, day.weight = 0;
     return true;
   }
@@ -210,7 +209,7 @@ class SpanWalk {
 
   bool isTargetDay(const std::string& date) {
     int32_t sol = 0;
-    return attendance_.dayTarget(in_.group.pnr, date, sol) == db::kOk && sol != 0;
+    return attendance_->dayTarget(in_.group.pnr, date, sol) == db::kOk && sol != 0;
   }
 
   // Under "TOPAS" a span that reaches the last target day before the period's
@@ -270,7 +269,7 @@ class SpanWalk {
   double& checkDays_;
   db::Cursor days_;
   CalendarDays calendar_;
-  EmployeeDays attendance_;
+  std::shared_ptr<EmployeeDays> attendance_;
   OpenSpan span_;
   int written_ = 0;
 };

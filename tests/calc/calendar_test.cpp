@@ -47,5 +47,12 @@ TEST_F(CalendarTest, DaysOfASpanAsTheStatementSelectsThem) {
   EXPECT_EQ(calendar.between("2024.02.01", "2024.02.29").size(), 30u);
 }
 
+// A stored day without a day after it (the statement would fail on it)
+// leaves the calendar to the statements.
+TEST_F(CalendarTest, ADayThatIsNoDateLeavesTheCalendarToTheStatements) {
+  inst.insert("HORSYSTEM.Hor133Bak", {{"BakDtm", "2024.02.30"}});
+  EXPECT_FALSE(Calendar::of(ctx).inMemory());
+}
+
 }  // namespace
 }  // namespace lug::calc::test
