@@ -1,6 +1,7 @@
 #include "calc/employee_days.h"
 
 #include <algorithm>
+#include <climits>
 #include <cmath>
 #include <set>
 #include <tuple>
@@ -26,16 +27,24 @@ constexpr char kDayBookingsOfSpan[] =
 // 1403 when it does not fit (the statement then answers).
 int wholeMinutes(double sol, int32_t& out) {
   const double whole = std::trunc(sol);
-  if (whole < INT32_MIN || whole > INT32_MAX) return db::kNoData;
+  if (!(whole >= INT32_MIN && whole <= INT32_MAX)) return db::kNoData;  // NaN included
   out = static_cast<int32_t>(whole);
   return db::kOk;
+}
+
+// Distinct stored days, in order, as a cursor fetches them.
+std::vector<std::string> asFetched(const std::set<std::string>& days) {
+  std::vector<std::string> out;
+  for (const std::string& day : days) out.push_back(db::dayAsFetched(day));
+  return out;
 }
 
 }  // namespace
 
 std::shared_ptr<EmployeeDays> EmployeeDays::of(RunContext& ctx, const std::string& pnr,
                                                const Span& span) {
-  if (!ctx.keepEmployeeDays) return std::make_shared<EmployeeDays>(ctx, pnr, span);
+  if (!ctx.keepEmployeeDays || span.von.empty() || span.bis.empty())
+    return std::make_shared<EmployeeDays>(ctx, pnr, span);
   std::shared_ptr<EmployeeDays>& kept = ctx.employeeDays;
   if (kept && kept->pnr_ == pnr && kept->within(span)) return kept;
   Span read = span;
@@ -100,9 +109,7 @@ std::optional<std::vector<std::string>> EmployeeDays::unpaidDays(const Span& spa
   for (const DayRecord& r : records_)
     if (inSpan(r.day, span) && r.sol && r.unb && *r.sol != 0 && *r.sol <= *r.unb)
       days.insert(r.day);
-  std::vector<std::string> out;
-  for (const std::string& day : days) out.push_back(db::dayAsFetched(day));
-  return out;
+  return asFetched(days);
 }
 
 // The distinct stored days of the span's bookings that `keep` accepts with
@@ -113,9 +120,7 @@ std::optional<std::vector<std::string>> EmployeeDays::days(const Span& span, Kee
   std::set<std::string> days;
   for (const DayBooking& b : bookings_)
     if (inSpan(b.day, span) && keep(b)) days.insert(b.day);
-  std::vector<std::string> out;
-  for (const std::string& day : days) out.push_back(db::dayAsFetched(day));
-  return out;
+  return asFetched(days);
 }
 
 std::optional<std::vector<std::string>> EmployeeDays::bookedDays(const std::string& akr,
