@@ -1,5 +1,6 @@
 #include "calc/period_run.h"
 
+#include <utility>
 #include <vector>
 
 #include "calc/balance_keys.h"
@@ -189,8 +190,11 @@ class PeriodRun {
   // period are computed only when the employee then belonged to another
   // group, under that group's interface. Returns whether the row is computed.
   bool enteredLater(const Employment& row) {
-    if (enteredFromOtherGroup(ctx_, row, booked_, akr_, lug_, "Hor171Lug-Lesenfehler(3): %d"))
+    if (auto other =
+            enteredFromOtherGroup(ctx_, row, booked_, akr_, "Hor171Lug-Lesenfehler(3): %d")) {
+      akr_ = std::move(other->akr), lug_ = std::move(other->lug);
       return true;
+    }
     previousPnr_.clear();
     return false;
   }

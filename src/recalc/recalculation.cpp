@@ -1,6 +1,7 @@
 #include "recalc/recalculation.h"
 
 #include <optional>
+#include <utility>
 #include <vector>
 
 #include "base/interface_row.h"
@@ -156,11 +157,13 @@ class PeriodRecalc {
   // An employment that starts after the period: computed only when the
   // employee then belonged to another group, under that group's interface.
   bool enteredLater(const Employment& row) {
-    if (!calc::enteredFromOtherGroup(ctx_, row, period_, akr_, lug_,
-                                     "Hor171Lug-Lesenfehler(4): %d")) {
+    auto other =
+        calc::enteredFromOtherGroup(ctx_, row, period_, akr_, "Hor171Lug-Lesenfehler(4): %d");
+    if (!other) {
       previousPnr_.clear();
       return false;
     }
+    akr_ = std::move(other->akr), lug_ = std::move(other->lug);
     if (!followMonth_) moveRecords(row.pnr, "Pnr : %s SetZk1Abr(2): Update-Fehler %d");
     return true;
   }
