@@ -6,6 +6,7 @@
 #include "calc/day_counts.h"
 #include "calc/day_summary.h"
 #include "calc/employee_days.h"
+#include "calc/employee_walk.h"
 #include "calc/interface_lines.h"
 #include "calc/line_values.h"
 #include "calc/records.h"
@@ -28,6 +29,9 @@ constexpr char kPayrollEmployments[] =
     "select trim(BsvPnr) ,trim(BsvAkr) ,trim(BsvGvo) ,trim(BsvGbi) ,trim(BsvLug) ,trim(BsvSfr)  "
     "from Hor310Bsv where ((((BsvAkr=:b0 and  not BsvLug is null ) and BsvLug>'0') and "
     "BsvGvo<=:b1) and (BsvGbi is null  or BsvGbi>=:b2)) order by BsvPnr,BsvGvo desc";
+constexpr EmploymentCursor kEmploymentRows{
+    kEmployments, kPayrollEmployments, fetchEmployment,
+    "Pnr : %s in anderen AbrKreis gewechselt ->nicht berechnen", "Hor171Lug-Lesenfehler(3): %d"};
 constexpr char kLines[] =
     "select Lu1Num ,Lu1Stz ,Lu1Ztk ,Lu1Lna ,Lu1Lgr ,Lu1Gvo ,Lu1Gbi ,Lu1Rre ,Lu1Tgw ,Lu1Kst ,Lu1Ktr "
     ",Lu1Krt ,Lu1Tge ,Lu1Sol ,Lu1Svk ,Lu1Flg ,Lu1Lfn ,Lu1Sts ,Lu1Fkt ,Lu1Ztr ,Lu1Mog ,Lu1Sta  from "
@@ -98,19 +102,17 @@ class MonthValues {
   std::vector<Booking> rows_;
 };
 
-class PeriodRun {
+class PeriodRun : EmployeeWalk {
  public:
   PeriodRun(RunContext& ctx, Span& own, const std::string& akr, int32_t abrnr, int16_t offset,
             bool followMonth)
-      : ctx_(ctx),
+      : EmployeeWalk(ctx, kEmploymentRows),
         own_(own),
         runAkr_(akr),
-        akr_(akr),
         abrnr_(abrnr),
         offset_(offset),
         followMonth_(followMonth),
         booked_{ctx.abrVon, ctx.abrBis},
-        lug_(ctx.lug),
         periodRecords_(ctx.db, ctx.abrnr, ctx.lfn, numbers_),
         workRecords_(ctx.db, ctx.runKey(), ctx.abrnr, ctx.lfn) {
     periodRecords_.gather(ctx);
@@ -119,15 +121,16 @@ class PeriodRun {
 
   void run() {
     if (!followMonth_) deleteEarlierResults();
-    if (lug_.typeIs("LOGA2")) ctx_.abortIfFatal(numbers_.start(ctx_.db));
+    if (ctx_.lug.typeIs("LOGA2")) ctx_.abortIfFatal(numbers_.start(ctx_.db));
     ctx_.log("AbrNum: %ld, Von: %s  bis: %s", static_cast<long>(abrnr_), booked_.von.c_str(),
              booked_.bis.c_str());
     if (!followMonth_) own_ = booked_;
-    bookingDate_ = bookingDate(own_, lug_.dtm);
-    ctx_.log(lug_.pnr != 0 ? "Nur LuG-PersNr verarbeiten\n" : "Alle PersNr verarbeiten\n");
+    bookingDate_ = bookingDate(own_, ctx_.lug.dtm);
+    ctx_.log(ctx_.lug.pnr != 0 ? "Nur LuG-PersNr verarbeiten\n" : "Alle PersNr verarbeiten\n");
     readRecordKinds();
-    hasInterruptionLine_ = readInterruptionLine(ctx_, lug_.lug, booked_, interruption_) == db::kOk;
-    employments();
+    hasInterruptionLine_ =
+        readInterruptionLine(ctx_, ctx_.lug.lug, booked_, interruption_) == db::kOk;
+    walk({.akr = runAkr_, .lug = ctx_.lug, .own = own_, .booked = booked_});
   }
 
  private:
@@ -147,62 +150,18 @@ class PeriodRun {
   }
 
   void readRecordKinds() {
-    const int st = calc::readRecordKinds(ctx_, lug_.lgp, recordKinds_);
+    const int st = calc::readRecordKinds(ctx_, ctx_.lug.lgp, recordKinds_);
     if (recordKinds_.empty()) ctx_.fail(st, "Keine Satzarten gefunden !");
   }
 
-  void employments() {
-    db::Cursor rows(ctx_.db, lug_.pnr != 0 ? kPayrollEmployments : kEmployments);
-    // An open that fails repeats its status at the first fetch, which
-    // reports it with the step's message.
-    rows.open({runAkr_, own_.bis, booked_.von});
-    Employment row;
-    int st;
-    while ((st = fetchEmployment(rows, row)) == db::kOk) employment(row);
-    ctx_.fail(st, "PersNr-Lesen Status: %d", st);
-    rows.close();
-  }
-
-  void employment(const Employment& row) {
-    if (!filter().empty() && filter() != row.pnr) return;
-    logEmployment(ctx_, row);
-    const bool newEmployee = row.pnr != previousPnr_;
-    if (newEmployee) employedDays_ = 0, previousPnr_ = row.pnr;
-    if (leftForOtherGroup(row)) return;
-    if (row.gvo > booked_.bis && !enteredLater(row)) return;
+  void compute(const Employment& row, bool newEmployee) override {
     row_ = RowState{};
-    compute(row, newEmployee);
-    if (akr_ != runAkr_) akr_ = runAkr_, lug_ = ctx_.lug;
-  }
-
-  // An employment that ended by the period's start, while the employee now
-  // belongs to another accounting group, is not computed.
-  bool leftForOtherGroup(const Employment& row) {
-    if (openEnd(row.gbi) || row.gbi > own_.von) return false;
-    std::string group;
-    const int st = readGroupInSpan(ctx_, row.pnr, own_, group);
-    if (st != db::kOk || group == runAkr_) return false;
-    ctx_.log("Pnr : %s in anderen AbrKreis gewechselt ->nicht berechnen", row.pnr.c_str());
-    return true;
-  }
-
-  // An employment that starts after the booked period: its bookings of that
-  // period are computed only when the employee then belonged to another
-  // group, under that group's interface. Returns whether the row is computed.
-  bool enteredLater(const Employment& row) {
-    if (enteredFromOtherGroup(ctx_, row, booked_, akr_, lug_, "Hor171Lug-Lesenfehler(3): %d"))
-      return true;
-    previousPnr_.clear();
-    return false;
-  }
-
-  void compute(const Employment& row, bool newEmployee) {
     if (!followMonth_ && finalRun()) {
       daySummary(row);
       if (newEmployee && hasInterruptionLine_) interruptions(row);
     }
     if (newEmployee) {
-      scope_ = {row.pnr, row.upn(), akr_, lug_.dtm, booked_, own_, followMonth_};
+      scope_ = {row.pnr, row.upn(), akr(), lug().dtm, booked_, own_, followMonth_};
       for (const std::string& stz : recordKinds_) recordKind(row, stz);
       writeGathered();
       if (!followMonth_ && ctx_.lfn != kPartialTopasRun && ctx_.site == kSiteWithAccountValues)
@@ -221,12 +180,13 @@ class PeriodRun {
   }
 
   void daySummary(const Employment& row) {
-    const bool psybr = lug_.typeIs("PSYBR");
-    const SummaryInput in{row.pnr, employmentSpan(row, booked_), booked_, akr_, psybr};
-    row_.figures = employmentFigures(ctx_, in, employedDays_);
+    const bool psybr = lug().typeIs("PSYBR");
+    const SummaryInput in{row.pnr, employmentSpan(row, booked_), booked_, akr(), psybr};
+    row_.figures = employmentFigures(ctx_, in, employedDays());
     readCost(row.pnr);
     writeSpecialKeys(
-        ctx_, {row, booked_, lug_.lug, psybr, bookingDate_, sessionDate(ctx_.startTime), row_.cost},
+        ctx_,
+        {row, booked_, lug().lug, psybr, bookingDate_, sessionDate(ctx_.startTime), row_.cost},
         periodRecords_);
     bookingFigures(ctx_, in, row_.figures);
   }
@@ -252,11 +212,11 @@ class PeriodRun {
   // The interface lines of one record kind.
   void recordKind(const Employment& row, const std::string& stz) {
     LineCursor lines(ctx_, kLines, [&](const InterfaceLines::Line& l) {
-      return InterfaceLines::equal(l.values.num, lug_.lug) &&
+      return InterfaceLines::equal(l.values.num, lug().lug) &&
              InterfaceLines::equal(l.values.stz, stz) &&
              InterfaceLines::validIn(l, booked_.von, booked_.bis);
     });
-    int st = lines.open({lug_.lug, stz, booked_.von, booked_.bis});
+    int st = lines.open({lug().lug, stz, booked_.von, booked_.bis});
     if (st != db::kOk) ctx_.fail(st, "Warnung Hor171Lu1-Status: %d, Stz: %s", st, stz.c_str());
     InterfaceLine line;
     NewestLines newest(ctx_);
@@ -314,15 +274,12 @@ class PeriodRun {
       row_.written = true;
   }
 
-  RunContext& ctx_;
   Span& own_;
   const std::string runAkr_;
-  std::string akr_;  // group of the employee being computed
   const int32_t abrnr_;
   const int16_t offset_;
   const bool followMonth_;
   const Span booked_;
-  InterfaceRow lug_;  // interface of akr_
   std::string bookingDate_;
   LineScope scope_;  // of the employee whose accounts are computed
   MonthValues monthValues_;
@@ -332,8 +289,6 @@ class PeriodRun {
   SequenceNumbers numbers_;
   PeriodRecords periodRecords_;
   WorkRecords workRecords_;
-  std::string previousPnr_;
-  double employedDays_ = 0;
   RowState row_;
 };
 

@@ -85,19 +85,19 @@ int readGroupInSpan(RunContext& ctx, const std::string& pnr, const Span& span, s
   return st;
 }
 
-bool enteredFromOtherGroup(RunContext& ctx, const Employment& row, const Span& span,
-                           std::string& akr, InterfaceRow& lug, const char* readFailed) {
-  std::string group;
-  int st = readGroupInSpan(ctx, row.pnr, span, group);
-  if (st != db::kOk || group == akr) {
+std::optional<OtherGroup> enteredFromOtherGroup(RunContext& ctx, const Employment& row,
+                                                const Span& span, const std::string& akr,
+                                                const char* readFailed) {
+  OtherGroup other;
+  int st = readGroupInSpan(ctx, row.pnr, span, other.akr);
+  if (st != db::kOk || other.akr == akr) {
     ctx.log(st != db::kOk ? "    -> erst später eingetreten!"
                           : "    -> neues Bsv im alten Abrkreis!");
-    return false;
+    return std::nullopt;
   }
-  akr = group;
-  st = readInterfaceRow(ctx.db, akr, lug);
+  st = readInterfaceRow(ctx.db, other.akr, other.lug);
   if (st != db::kOk) ctx.fail(st, readFailed, st);
-  return true;
+  return other;
 }
 
 std::string bookingDate(const Span& period, int16_t dtm) {

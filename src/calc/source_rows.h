@@ -3,6 +3,7 @@
 // bookings and employment rows, with the cursor fetches that fill them, and
 // the small date rules shared by the period run and the recalculation.
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -91,13 +92,18 @@ struct Span {
 // span; 0 when there is one.
 int readGroupInSpan(RunContext& ctx, const std::string& pnr, const Span& span, std::string& group);
 
+// The group an employee belonged to in a span, with that group's interface.
+struct OtherGroup {
+  std::string akr{};
+  InterfaceRow lug{};
+};
 // An employment row that starts after the span is computed only when the
-// employee belonged to another group than `akr` in the span: then `akr`
-// becomes that group and its interface is read into `lug` (a failure logged
-// with `readFailed`, a format with the status). Otherwise the reason is
-// logged and false returned.
-bool enteredFromOtherGroup(RunContext& ctx, const Employment& row, const Span& span,
-                           std::string& akr, InterfaceRow& lug, const char* readFailed);
+// employee belonged to another group than `akr` in the span: then that group
+// is returned with its interface (a failed read logged with `readFailed`, a
+// format with the status). Otherwise the reason is logged and nothing returned.
+std::optional<OtherGroup> enteredFromOtherGroup(RunContext& ctx, const Employment& row,
+                                                const Span& span, const std::string& akr,
+                                                const char* readFailed);
 
 // The booking date of month records: the period's last day when the
 // interface says so (LugDtm 2), else its first day.

@@ -62,6 +62,12 @@ fs::path formerTransferDir() {
   return fs::path("..") / "Transfer" / "Lohn- und Gehaltsübergabe";
 }
 
+// An accounting period of a group: the run's own, or one it recalculates.
+struct Period {
+  std::string akr;
+  int32_t abrnr = 0;
+};
+
 // A directory level that exists already counts as created.
 bool makeLevel(const fs::path& p) {
   return ::mkdir(p.c_str(), 0777) == 0 || errno == EEXIST;
@@ -239,16 +245,22 @@ class Run {
       ctx.abort(98);
     }
     ctx.topas = ctx.lug.lgp.substr(0, 5) == "TOPAS" ? 1 : 0;
-    st = readPeriodDates(ctx, ctx.abrnr);
+    st = readPeriodDates(ctx, requested(ctx));
     if (st != db::kOk) {
       ctx.log("Fehler Lesen Hor330Abr (1): %d", st);
       ctx.abort(98);
     }
   }
 
-  static int readPeriodDates(RunContext& ctx, int32_t period) {
+  // The period the run was called for.
+  static Period requested(const RunContext& ctx) { return {.akr = ctx.akr, .abrnr = ctx.abrnr}; }
+
+  // Reads the first and last day of `period` into the run context, where the
+  // period run takes the period it computes from.
+  static int readPeriodDates(RunContext& ctx, const Period& period) {
     ctx.abrVon.clear(), ctx.abrBis.clear();
-    return ctx.status = ctx.db.exec(kPeriodDates, {ctx.akr, period}, {ctx.abrVon, ctx.abrBis});
+    return ctx.status =
+               ctx.db.exec(kPeriodDates, {period.akr, period.abrnr}, {ctx.abrVon, ctx.abrBis});
   }
 
   bool decideKindOfRun(RunContext& ctx) {
@@ -299,25 +311,26 @@ class Run {
     Phases& phases = env_.phases;
     phases.periodRun(ctx, ctx.akr, ctx.abrnr, 0, 0);
     if (ctx.highestLfn != 0 && ctx.topas == 0) phases.interimDifferences(ctx);
-    if (ctx.interim == 0 && followMonths(ctx, false)) rereadPeriod(ctx, 3);
+    if (ctx.interim == 0 && followMonths(ctx, requested(ctx), false)) rereadPeriod(ctx, 3);
     if (ctx.topas == 1 && ctx.interim == 1) return;
     recalculation(ctx);
   }
 
   void rereadPeriod(RunContext& ctx, int which) {
-    int st = readPeriodDates(ctx, ctx.abrnr);
+    int st = readPeriodDates(ctx, requested(ctx));
     if (st != db::kOk) ctx.fail(st, "Fehler Lesen Hor330Abr (%d): %d", which, st);
   }
 
-  // Follow months of ctx.akr/ctx.abrnr: for each distinct offset n of the
-  // interface lines the period n periods back is run again with follow flag 1.
-  // Returns whether at least one was computed.
-  bool followMonths(RunContext& ctx, bool recalc) {
+  // Follow months of `of`: for each distinct offset n of the group's interface
+  // lines the period n periods back is run again with follow flag 1, by the
+  // period run or, for a recalculated period, by the recalculation. Returns
+  // whether at least one was computed.
+  bool followMonths(RunContext& ctx, const Period& of, bool recalc) {
     std::string key;
-    if (ctx.db.exec(kInterfaceKey, {ctx.akr}, {key}) != db::kOk) return false;
+    if (ctx.db.exec(kInterfaceKey, {of.akr}, {key}) != db::kOk) return false;
     db::Cursor offsets(ctx.db, kFollowOffsets), earlier(ctx.db, kEarlierPeriods);
     offsets.open({key});
-    earlier.open({ctx.akr, ctx.abrnr});
+    earlier.open({of.akr, of.abrnr});
     int16_t done = 0;
     bool any = false;
     for (;;) {
@@ -341,9 +354,9 @@ class Run {
         env_.phases.recalculate(ctx, group, period, n, 1);
         continue;
       }
-      st = readPeriodDates(ctx, period);
+      st = readPeriodDates(ctx, {.akr = of.akr, .abrnr = period});
       if (st != db::kOk) ctx.fail(st, "Fehler Lesen Hor330Abr (2): %d", st);
-      env_.phases.periodRun(ctx, ctx.akr, period, n, 1);
+      env_.phases.periodRun(ctx, of.akr, period, n, 1);
     }
     earlier.close();
     offsets.close();
@@ -367,21 +380,13 @@ class Run {
       }
       ctx.recalcPeriods[static_cast<size_t>(ctx.recalcCount)] = period;
       env_.phases.recalculate(ctx, group, period, 0, 0);
-      if (ctx.interim == 0) recalcFollowMonths(ctx, group, period);
+      if (ctx.interim == 0 && followMonths(ctx, {.akr = group, .abrnr = period}, true))
+        rereadPeriod(ctx, 4);
       ++ctx.recalcCount;
     }
     periods.close();
     if (ctx.lug.lgp == "LOGA") copyRecalcRecords(ctx);
     if (ctx.recalcCount > 0) env_.phases.differenceRecords(ctx);
-  }
-
-  void recalcFollowMonths(RunContext& ctx, const std::string& group, int32_t period) {
-    const std::string savedAkr = ctx.akr;
-    const int32_t savedAbrnr = ctx.abrnr;
-    ctx.akr = group, ctx.abrnr = period;
-    const bool any = followMonths(ctx, true);
-    ctx.akr = savedAkr, ctx.abrnr = savedAbrnr;
-    if (any) rereadPeriod(ctx, 4);
   }
 
   static void copyRecalcRecords(RunContext& ctx) {

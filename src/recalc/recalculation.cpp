@@ -8,6 +8,7 @@
 #include "calc/day_counts.h"
 #include "calc/day_summary.h"
 #include "calc/employee_days.h"
+#include "calc/employee_walk.h"
 #include "calc/interface_lines.h"
 #include "calc/line_values.h"
 #include "calc/records.h"
@@ -65,6 +66,9 @@ constexpr int16_t kSummaryRecalculated = 2;  // Zk2Rre of a recalculated day sum
 int fetchRecalcEmployment(db::Cursor& c, Employment& e) {
   return c.fetch({e.pnr, e.akr, e.gvo, e.gbi, e.lug});
 }
+constexpr calc::EmploymentCursor kEmploymentRows{
+    kEmployments, kPayrollEmployments, fetchRecalcEmployment,
+    "Pnr : %s in anderen AbrKreis gewechselt-> nicht berechnen", "Hor171Lug-Lesenfehler(4): %d"};
 
 // What is computed of one employment row.
 struct RowState {
@@ -73,13 +77,12 @@ struct RowState {
 };
 
 // One call: the period `abrnr` of group `akr`, or one of its follow months.
-class PeriodRecalc {
+class PeriodRecalc : calc::EmployeeWalk {
  public:
   PeriodRecalc(RunContext& ctx, const std::string& akr, int32_t abrnr, int16_t offset,
                bool followMonth, Span& reference, int32_t runPeriod)
-      : ctx_(ctx),
+      : EmployeeWalk(ctx, kEmploymentRows),
         groupAkr_(akr),
-        akr_(akr),
         abrnr_(abrnr),
         offset_(offset),
         followMonth_(followMonth),
@@ -91,79 +94,39 @@ class PeriodRecalc {
   }
 
   void run() {
-    ctx_.abortIfFatal(ctx_.db.exec(kPeriodDates, {akr_, abrnr_}, {period_.von, period_.bis}));
+    ctx_.abortIfFatal(ctx_.db.exec(kPeriodDates, {groupAkr_, abrnr_}, {period_.von, period_.bis}));
     if (!followMonth_) ctx_.log("\n>>>>>Rückrechnung :");
     ctx_.log("AbrNr: %ld von: %s bis: %s", static_cast<long>(abrnr_), period_.von.c_str(),
              period_.bis.c_str());
     if (!followMonth_) reference_ = period_;
-    const int st = readInterfaceRow(ctx_.db, akr_, groupLug_);
+    const int st = readInterfaceRow(ctx_.db, groupAkr_, groupLug_);
     if (st != db::kOk) ctx_.fail(st, "Hor171Lug-Lesenfehler: %d", st);
-    lug_ = groupLug_;
-    bookingDate_ = calc::bookingDate(reference_, lug_.dtm);
-    ctx_.log(lug_.pnr != 0 ? "Nur LuG-PersNr verarbeiten\n" : "Alle PersNr verarbeiten\n");
-    ctx_.abortIfFatal(calc::readRecordKinds(ctx_, lug_.lgp, recordKinds_));
+    bookingDate_ = calc::bookingDate(reference_, groupLug_.dtm);
+    ctx_.log(groupLug_.pnr != 0 ? "Nur LuG-PersNr verarbeiten\n" : "Alle PersNr verarbeiten\n");
+    ctx_.abortIfFatal(calc::readRecordKinds(ctx_, groupLug_.lgp, recordKinds_));
     calc::InterruptionLine line;
-    if (calc::readInterruptionLine(ctx_, lug_.lug, period_, line) == db::kOk && line.rre == 1)
+    if (calc::readInterruptionLine(ctx_, groupLug_.lug, period_, line) == db::kOk && line.rre == 1)
       interruption_ = line;
-    employments();
+    walk({.akr = groupAkr_, .lug = groupLug_, .own = current_, .booked = period_});
   }
 
  private:
   bool finalRun() const { return ctx_.interim == 0; }
 
-  void employments() {
-    db::Cursor rows(ctx_.db, lug_.pnr != 0 ? kPayrollEmployments : kEmployments);
-    // An open that fails repeats its status at the first fetch, which
-    // reports it with the step's message.
-    rows.open({akr_, current_.bis, period_.von});
-    Employment row;
-    int st;
-    while ((st = fetchRecalcEmployment(rows, row)) == db::kOk) employment(row);
-    ctx_.fail(st, "PersNr-Lesen Status: %d", st);
-    rows.close();
-  }
-
-  void employment(const Employment& row) {
-    if (!ctx_.pnrFilter.empty() && ctx_.pnrFilter != row.pnr) return;
-    calc::logEmployment(ctx_, row);
-    const bool first = row.pnr != previousPnr_;
-    if (first) previousPnr_ = row.pnr, employedDays_ = 0;
-    if (leftForOtherGroup(row)) return;
-    if (row.gvo > period_.bis && !enteredLater(row)) return;
-    compute(row, first);
-    akr_ = groupAkr_, lug_ = groupLug_;
-  }
-
-  // An employment that ended by the run's period while the employee now
-  // belongs to another group: not computed, and the employee's records are
-  // masked so that the difference step passes them over. When the employee
-  // belongs to this group again, records of a former group are moved here.
-  bool leftForOtherGroup(const Employment& row) {
-    if (calc::openEnd(row.gbi) || row.gbi > current_.von) return false;
-    std::string group;
-    if (calc::readGroupInSpan(ctx_, row.pnr, current_, group) != db::kOk) return false;
-    if (group == akr_) {
-      if (!followMonth_) moveRecords(row.pnr, "Pnr : %s SetZk1Abr(1): Update-Fehler %d");
-      return false;
-    }
-    ctx_.log("Pnr : %s in anderen AbrKreis gewechselt-> nicht berechnen", row.pnr.c_str());
+  // The employee's records are masked: the difference step passes them over.
+  void leftGroup(const Employment& row) override {
     ctx_.log("     => Datensätze temporär maskieren!");
     const int st = ctx_.db.exec(kMask, {row.pnr, runPeriod_});
     if (st != db::kOk && st != db::kNoData)
       ctx_.fail(st, "Pnr : %s SetZk1-Update-Fehler %d", row.pnr.c_str(), st);
-    return true;
   }
 
-  // An employment that starts after the period: computed only when the
-  // employee then belonged to another group, under that group's interface.
-  bool enteredLater(const Employment& row) {
-    if (!calc::enteredFromOtherGroup(ctx_, row, period_, akr_, lug_,
-                                     "Hor171Lug-Lesenfehler(4): %d")) {
-      previousPnr_.clear();
-      return false;
-    }
+  // An employee who came from another group brings its records along.
+  void stillInGroup(const Employment& row) override {
+    if (!followMonth_) moveRecords(row.pnr, "Pnr : %s SetZk1Abr(1): Update-Fehler %d");
+  }
+  void cameFromOtherGroup(const Employment& row) override {
     if (!followMonth_) moveRecords(row.pnr, "Pnr : %s SetZk1Abr(2): Update-Fehler %d");
-    return true;
   }
 
   // The group the employee left when the current employment started in the
@@ -196,7 +159,7 @@ class PeriodRecalc {
   // runs hand none over. Interruptions are counted in the call of the
   // recalculated period only, as the period run counts them; in a follow
   // month they would be handed over again under another booking date.
-  void compute(const Employment& row, bool first) {
+  void compute(const Employment& row, bool first) override {
     row_ = RowState{};
     const bool summary = !followMonth_ && finalRun();
     if (summary) daySummary(row);
@@ -208,9 +171,9 @@ class PeriodRecalc {
   }
 
   void daySummary(const Employment& row) {
-    const calc::SummaryInput in{row.pnr, calc::employmentSpan(row, period_), period_, akr_,
-                                lug_.typeIs("PSYBR")};
-    row_.figures = calc::employmentFigures(ctx_, in, employedDays_);
+    const calc::SummaryInput in{row.pnr, calc::employmentSpan(row, period_), period_, akr(),
+                                lug().typeIs("PSYBR")};
+    row_.figures = calc::employmentFigures(ctx_, in, employedDays());
     calc::bookingFigures(ctx_, in, row_.figures);
   }
 
@@ -229,7 +192,7 @@ class PeriodRecalc {
 
   // The employee's month values, each under the lines of its account.
   void records(const Employment& row) {
-    scope_ = {row.pnr, row.upn(), akr_, lug_.dtm, period_, reference_, followMonth_};
+    scope_ = {row.pnr, row.upn(), akr(), lug().dtm, period_, reference_, followMonth_};
     db::Cursor months(ctx_.db, kMonthValues);
     calc::openCursor(ctx_, months, {row.pnr, period_.von, period_.bis});
     Booking month;
@@ -246,12 +209,12 @@ class PeriodRecalc {
   void monthValue(const Booking& month, const std::string& stz) {
     using calc::InterfaceLines;
     calc::LineCursor lines(ctx_, kLinesOfAccount, [&](const InterfaceLines::Line& l) {
-      return InterfaceLines::equal(l.values.num, lug_.lug) &&
+      return InterfaceLines::equal(l.values.num, lug().lug) &&
              InterfaceLines::equal(l.values.stz, stz) &&
              InterfaceLines::equal(l.values.ztk, month.zkt) &&
              InterfaceLines::validIn(l, period_.von, period_.bis) && l.values.rre == 1;
     });
-    ctx_.abortIfFatal(lines.open({lug_.lug, stz, month.zkt, period_.von, period_.bis}));
+    ctx_.abortIfFatal(lines.open({lug().lug, stz, month.zkt, period_.von, period_.bis}));
     calc::NewestLines newest(ctx_);
     InterfaceLine line;
     int st;
@@ -293,9 +256,7 @@ class PeriodRecalc {
       calc::writeDaySummary(ctx_, runPeriod_, pnr, period_.von, kSummaryRecalculated, now);
   }
 
-  RunContext& ctx_;
   const std::string groupAkr_;
-  std::string akr_;  // group of the employee being computed
   const int32_t abrnr_;
   const int16_t offset_;
   const bool followMonth_;
@@ -303,14 +264,12 @@ class PeriodRecalc {
   const int32_t runPeriod_;
   const Span current_;  // the run's own period
   Span period_;         // the period computed
-  InterfaceRow groupLug_, lug_;
+  InterfaceRow groupLug_;
   std::string bookingDate_;
   std::vector<std::string> recordKinds_;
   std::optional<calc::InterruptionLine> interruption_;  // when interruptions are recalculated
   calc::WorkRecords records_;
   calc::LineScope scope_;
-  std::string previousPnr_;
-  double employedDays_ = 0;
   RowState row_;
 };
 

@@ -66,12 +66,14 @@ TEST_F(RunPhasesTest, RecalculationRunsNewestFirstWithItsOwnFollowMonths) {
   addFollowOffset("A1", 1);
   setDepth("2");
   EXPECT_EQ(runA1(), 1);
+  // The run context keeps the run's own group and period throughout: each
+  // recalculation call names the period it computes.
   EXPECT_EQ(trace, (Calls{"periodRun(A1,202403,0,0) A1/202403 2024.03.01",
                           "periodRun(A1,202402,1,1) A1/202403 2024.02.01",
                           "recalculate(A1,202402,0,0) A1/202403 2024.03.01",
-                          "recalculate(A1,202401,1,1) A1/202402 2024.03.01",
+                          "recalculate(A1,202401,1,1) A1/202403 2024.03.01",
                           "recalculate(A1,202401,0,0) A1/202403 2024.03.01",
-                          "recalculate(A1,202312,1,1) A1/202401 2024.03.01",
+                          "recalculate(A1,202312,1,1) A1/202403 2024.03.01",
                           "differenceRecords A1/202403 2024.03.01",
                           "export(DATEV) A1/202403 2024.03.01"}));
   EXPECT_EQ(periods, (std::vector<int32_t>{202402, 202401}));

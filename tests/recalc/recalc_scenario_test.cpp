@@ -146,6 +146,30 @@ TEST_F(RecalcScenario, EmployeesWhoChangedAccountingGroup) {
   EXPECT_EQ(journal(), Lines{});
 }
 
+// Fritz left A1 for B1 on 16 January and came back on 1 February: his old
+// A1 employment, ended before February, brings B1's January records along
+// when January is recalculated (his new one starts after January), and
+// February reverses B1's wage type and hands over A1's.
+TEST_F(RecalcScenario, EmployeeBackFromAnotherGroupBringsItsRecords) {
+  addGroup(inst, {.recalcDepth = 1});
+  addGroup(inst, {.akr = "B1", .lug = "L2", .kinds = {}, .firstPeriod = 11});
+  addLine(inst, {.ztk = "NORM", .lna = "1000"});
+  addLine(inst, {.ztk = "NORM", .lna = "1099", .lug = "L2"});
+  addEmployee(inst, "1006", "A1", "2020.01.01", "2024.01.15");
+  addEmployee(inst, "1006", "B1", "2024.01.16", "2024.01.31");
+  addEmployee(inst, "1006", "A1", "2024.02.01");
+  month("1006", "NORM", 300);
+  run("2024.02.05 09:00:00", "11", "0", "B1");
+  run(kMar5, "2");
+
+  Lines rows = records();  // February's two records differ only in the wage type
+  std::sort(rows.begin(), rows.end());
+  EXPECT_EQ(rows,
+            (Lines{"1|0|2024.01.01|1006|NORM|1099||||300|0|2024.01.01|2024.01.31|0|1|1|0|11|0",
+                   "2|0|2024.01.01|1006|NORM|1000||||300|0|2024.01.01|2024.01.31|0|2|1|0|1|0",
+                   "2|0|2024.01.01|1006|NORM|1099||||-300|0|2024.01.01|2024.01.31|0|2|1|0|1|0"}));
+}
+
 // Two interim runs of February, then its final run: a period account whose
 // spans changed, vanished and appeared between the runs.
 TEST_F(RecalcScenario, InterimRunsAndTheFinalRunOfAPeriod) {
