@@ -176,57 +176,61 @@ std::optional<std::vector<EmployeeDays::Attendance>> EmployeeDays::bookedAttenda
   return out;
 }
 
-// Reads the attendance records of the span once; false when they cannot be read.
-bool EmployeeDays::loadCodes() {
-  if (codesLoad_ != Load::NotYet) return codesLoad_ == Load::Done;
-  db::Cursor rows(ctx_.db, kAttendanceOfSpan);
+// Reads the rows of `statement` over the span once: `fetch` reads a row,
+// `keep` takes it. True when every row was read.
+template <class Fetch, class Keep>
+bool EmployeeDays::load(Load& state, const char* statement, Fetch fetch, Keep keep) {
+  if (state != Load::NotYet) return state == Load::Done;
+  db::Cursor rows(ctx_.db, statement);
   int st = rows.open({pnr_, span_.von, span_.bis});
-  AttendanceRow r;
-  while (st == db::kOk &&
-         (st = rows.fetch({db::Out(r.day).asStored(), r.whole, r.first, r.second})) == db::kOk) {
-    attendance_.push_back(r);
-    if (r.whole.empty() && r.first.empty() && r.second.empty()) continue;
-    Codes& entry = codes_[r.day];
-    entry.codes = {r.whole, r.first, r.second};
-    ++entry.rows;
-  }
+  while (st == db::kOk && (st = fetch(rows)) == db::kOk) keep();
   rows.close();
   ctx_.abortIfFatal(st);
-  codesLoad_ = st == db::kNoData ? Load::Done : Load::Failed;
-  return codesLoad_ == Load::Done;
+  state = st == db::kNoData ? Load::Done : Load::Failed;
+  return state == Load::Done;
+}
+
+bool EmployeeDays::loadCodes() {
+  AttendanceRow r;
+  return load(
+      codesLoad_, kAttendanceOfSpan,
+      [&](db::Cursor& c) {
+        return c.fetch({db::Out(r.day).asStored(), r.whole, r.first, r.second});
+      },
+      [&] {
+        attendance_.push_back(r);
+        if (r.whole.empty() && r.first.empty() && r.second.empty()) return;
+        Codes& entry = codes_[r.day];
+        entry.codes = {r.whole, r.first, r.second};
+        ++entry.rows;
+      });
 }
 
 // A NULL target reads as the single-row statement answers it: -1405 and 0.
 // A target that does not fit a whole number is left to the statement.
 bool EmployeeDays::loadTargets() {
-  if (targetsLoad_ != Load::NotYet) return targetsLoad_ == Load::Done;
-  db::Cursor rows(ctx_.db, kDayRecordsOfSpan);
-  int st = rows.open({pnr_, span_.von, span_.bis});
   DayRecord r;
-  while (st == db::kOk && (st = rows.fetch({db::Out(r.day).asStored(), r.sol, r.unb})) == db::kOk) {
-    records_.push_back(r);
-    Target& entry = targets_[r.day];
-    entry.status = r.sol ? wholeMinutes(*r.sol, entry.sol) : db::kNullFetch;
-    ++entry.rows;
-  }
-  rows.close();
-  ctx_.abortIfFatal(st);
-  targetsLoad_ = st == db::kNoData ? Load::Done : Load::Failed;
-  return targetsLoad_ == Load::Done;
+  return load(
+      targetsLoad_, kDayRecordsOfSpan,
+      [&](db::Cursor& c) {
+        return c.fetch({db::Out(r.day).asStored(), r.sol, r.unb});
+      },
+      [&] {
+        records_.push_back(r);
+        Target& entry = targets_[r.day];
+        entry.status = r.sol ? wholeMinutes(*r.sol, entry.sol) : db::kNullFetch;
+        ++entry.rows;
+      });
 }
 
 bool EmployeeDays::loadBookings() {
-  if (bookingsLoad_ != Load::NotYet) return bookingsLoad_ == Load::Done;
-  db::Cursor rows(ctx_.db, kDayBookingsOfSpan);
-  int st = rows.open({pnr_, span_.von, span_.bis});
   DayBooking b;
-  while (st == db::kOk &&
-         (st = rows.fetch({db::Out(b.day).asStored(), b.zkt, b.kst, b.ktr, b.std})) == db::kOk)
-    bookings_.push_back(b);
-  rows.close();
-  ctx_.abortIfFatal(st);
-  bookingsLoad_ = st == db::kNoData ? Load::Done : Load::Failed;
-  return bookingsLoad_ == Load::Done;
+  return load(
+      bookingsLoad_, kDayBookingsOfSpan,
+      [&](db::Cursor& c) {
+        return c.fetch({db::Out(b.day).asStored(), b.zkt, b.kst, b.ktr, b.std});
+      },
+      [&] { bookings_.push_back(b); });
 }
 
 }  // namespace lug::calc

@@ -109,6 +109,8 @@ class EmployeeDays {
   bool covers(const std::string& pnr, const std::string& day) const;
   bool within(const Span& span) const;
   bool inSpan(const std::string& day, const Span& span) const;
+  template <class Fetch, class Keep>
+  bool load(Load& state, const char* statement, Fetch fetch, Keep keep);
   bool loadCodes();
   bool loadTargets();
   bool loadBookings();

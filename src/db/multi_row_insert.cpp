@@ -53,16 +53,18 @@ std::string build(std::string_view single, size_t rows) {
   return text;
 }
 
+// The last parenthesized group, "(... Column=:bN)", repeated with :bN moved
+// on for each further alternative.
 std::string alternatives(std::string_view single, size_t values) {
-  const size_t open = single.rfind('('), equals = single.find("=:b", open);
-  if (open == std::string_view::npos || equals == std::string_view::npos)
+  const size_t open = single.rfind('('), equals = single.rfind("=:b");
+  if (open == std::string_view::npos || equals == std::string_view::npos || equals < open)
     throw std::invalid_argument("statement without closing comparison");
   const size_t end = single.find(')', equals);
-  const std::string column(single.substr(open + 1, equals - open - 1));
+  const std::string group(single.substr(open + 1, equals - open - 1));
   const size_t n = std::stoul(std::string(single.substr(equals + 3, end - equals - 3)));
   std::string text(single.substr(0, open + 1));
   for (size_t i = 0; i < values; ++i)
-    text += (i ? " or " : "") + column + "=:b" + std::to_string(n + i);
+    text += (i ? " or " : "") + group + "=:b" + std::to_string(n + i);
   return text + std::string(single.substr(end));
 }
 

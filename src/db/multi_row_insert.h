@@ -28,8 +28,11 @@ constexpr size_t kMaxInsertRows = 64;
 // must end in its value list and number its host variables from :b0.
 const char* multiRowInsert(const char* singleRow, size_t rows);
 
-// The statement with its closing comparison grown to `values` alternatives
-// (1 to kMaxInsertRows); the single-value text must end in "(Column=:bN))".
+// The statement with its closing group grown to `values` alternatives (1 to
+// kMaxInsertRows); the single-value text must end in "(... Column=:bN))",
+// and each alternative repeats the group with the next host variable:
+// "(A=:b0 and B=:b1)" grows to "(A=:b0 and B=:b1 or A=:b0 and B=:b2 ...)".
+// Repeating the other comparisons lets each alternative use an index.
 const char* moreAlternatives(const char* singleValue, size_t values);
 
 }  // namespace lug::db

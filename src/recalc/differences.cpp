@@ -48,9 +48,11 @@ constexpr char kNewRowsOfDate[] =
 constexpr char kNewRowsOfEmployee[] =
     "select Zk3Pnr ,Zk3Zkt ,Zk3Lna ,Zk3Lgr ,Zk3Kst ,Zk3Ktr ,Zk3Von ,Zk3Bis ,Zk3Std ,Zk3Tge ,Zk3Inf "
     ",Zk3Abr  from Hor331Zk3 where (((Zk3Key=:b0 and Zk3Stz=:b1) and Zk3Bdt=:b2) and Zk3Pnr=:b3)";
+// Grown to one alternative of run key and employee per employee, each of
+// which finds its rows through the index on Zk3Key and Zk3Pnr.
 constexpr char kConsumeEmployees[] =
-    "delete  from Hor331Zk3  where (((Zk3Key=:b0 and Zk3Stz=:b1) and Zk3Bdt=:b2) and "
-    "(Zk3Pnr=:b3))";
+    "delete  from Hor331Zk3  where ((Zk3Stz=:b0 and Zk3Bdt=:b1) and (Zk3Key=:b2 and "
+    "Zk3Pnr=:b3))";
 constexpr char kNewRows[] =
     "select Zk3Stz ,Zk3Bdt ,Zk3Pnr ,Zk3Zkt ,Zk3Lna ,Zk3Lgr ,Zk3Kst ,Zk3Ktr ,Zk3Krt ,Zk3Std ,Zk3Tge "
     ",Zk3Von ,Zk3Bis ,Zk3Sts ,Zk3Upn ,Zk3Inf ,Zk3Abr  from Hor331Zk3 where Zk3Key=:b0";
@@ -242,7 +244,7 @@ class NewRowsOfEmployee {
 
   void deleteEmployees() {
     if (employees_.empty()) return;
-    std::vector<db::In> in{ctx_.runKey(), stz_, bdt_};
+    std::vector<db::In> in{stz_, bdt_, ctx_.runKey()};
     for (const std::string& pnr : employees_) in.emplace_back(pnr);
     ctx_.abortIfFatal(ctx_.db.exec(db::moreAlternatives(kConsumeEmployees, employees_.size()), in));
     employees_.clear();

@@ -125,6 +125,10 @@ TEST(Dialect, MultiRowInsertNumbersTheHostVariablesOfEveryRowOn) {
   static constexpr char kOne[] = "delete  from T  where (A=:b0 and (B=:b1))";
   EXPECT_STREQ(moreAlternatives(kOne, 3),
                "delete  from T  where (A=:b0 and (B=:b1 or B=:b2 or B=:b3))");
+  static constexpr char kPair[] = "delete  from T  where (A=:b0 and (K=:b1 and B=:b2))";
+  EXPECT_STREQ(moreAlternatives(kPair, 2),
+               "delete  from T  where (A=:b0 and (K=:b1 and B=:b2 or K=:b1 and B=:b3))");
+  EXPECT_EQ(translate(moreAlternatives(kPair, 2), Dialect::Sqlite).inputCount, 4);
 }
 
 }  // namespace
