@@ -60,6 +60,9 @@ class Engine {
   // Takes the schema's run lock without waiting: 0 when taken, 1 when another
   // process holds it, a negative status on failure. Held until the process ends.
   virtual int tryRunLock(const std::string& schema) = 0;
+  // Brings the planner's statistics of a table the run has just filled up
+  // to date, where the engine's plans depend on them.
+  virtual int refreshStatistics(const std::string& table) = 0;
 };
 
 struct ConnectRequest {

@@ -166,6 +166,7 @@ class Session {
   int commit();
   int rollback();
   int tryRunLock(const std::string& schema) { return engine_->tryRunLock(schema); }
+  int refreshStatistics(const std::string& table) { return engine_->refreshStatistics(table); }
   // The statement text of the last statement, cursor or commit ("commit")
   // that returned the fatal status; empty while none did.
   std::string_view fatalStatement() const { return fatalStatement_; }

@@ -281,6 +281,9 @@ class CountingEngine : public Engine {
   int commit() override { return inner_->commit(); }
   int rollback() override { return inner_->rollback(); }
   int tryRunLock(const std::string& schema) override { return inner_->tryRunLock(schema); }
+  int refreshStatistics(const std::string& table) override {
+    return inner_->refreshStatistics(table);
+  }
 
  private:
   std::unique_ptr<Engine> inner_;
