@@ -43,6 +43,8 @@ constexpr char kTargetDaysBetween[] =
 
 constexpr int32_t kDefaultTarget = 480;
 constexpr int16_t kEveryHalfDayCounts = 102;
+// Lu1Sts of the accounts whose booked days make the booked-day share.
+constexpr int16_t kShareStatus = 102;
 constexpr int16_t kInterruptionStatus = 112;
 // A block of this many interruption days is one interruption.
 constexpr int32_t kBlockDays = 5;
@@ -227,7 +229,7 @@ double bookedShare(RunContext& ctx, const std::string& akr, const std::string& p
                    const Span& span) {
   const std::shared_ptr<EmployeeDays> employee = EmployeeDays::of(ctx, pnr, span);
   double share = 0;
-  const auto days = employee->bookedDays(akr, 102, span, EmployeeDays::Minutes::Any);
+  const auto days = employee->bookedDays(akr, kShareStatus, span, EmployeeDays::Minutes::Any);
   if (days) {
     for (const std::string& day : *days) share += shareOfDay(ctx, *employee, akr, pnr, day);
     return share;

@@ -10,6 +10,10 @@
 namespace lug::calc {
 namespace {
 
+// Lu1Sts of the accounts whose booked days are the days with bookings
+// (Zk2Bzt) and the unpaid days (Zk2Unt).
+constexpr int16_t kDaysWithBookings = 103;
+constexpr int16_t kUnpaidDays = 104;
 constexpr char kCalendarDays[] =
     "select count(BakDtm) into :b0  from HORSYSTEM.Hor133Bak where (BakDtm>=:b1 and BakDtm<=:b2)";
 constexpr char kTargets[] =
@@ -139,9 +143,9 @@ DayFigures employmentFigures(RunContext& ctx, const SummaryInput& in, double& em
 
 void bookingFigures(RunContext& ctx, const SummaryInput& in, DayFigures& f) {
   f.ant = bookedShare(ctx, in.akr, in.pnr, in.span);
-  f.bzt = countBookedDays(ctx, kBookedDays103, 103, in);
+  f.bzt = countBookedDays(ctx, kBookedDays103, kDaysWithBookings, in);
   if (in.psybr) modelDays(ctx, in, f);
-  f.unt = countBookedDays(ctx, kBookedDays104, 104, in);
+  f.unt = countBookedDays(ctx, kBookedDays104, kUnpaidDays, in);
   if (const auto minutes = EmployeeDays::of(ctx, in.pnr, in.span)->unpaidMinutes(in.akr, in.span))
     f.uns = *minutes;
   else

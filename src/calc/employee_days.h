@@ -64,8 +64,8 @@ class EmployeeDays {
 
   // Booked days of the span, in order, on accounts that group `akr`'s
   // interface lines of status `sts` name. A day counts with minutes above 0,
-  // or with a line of Lu1Art 1 and minutes of 0 (`withoutMinutes`: of any
-  // value, null included).
+  // or with a line of Lu1Art 1 and minutes of 0 (Minutes::ZeroOnly) or of
+  // any value, NULL included (Minutes::Any).
   enum class Minutes { ZeroOnly, Any };
   std::optional<std::vector<std::string>> bookedDays(const std::string& akr, int16_t sts,
                                                      const Span& span, Minutes withoutMinutes);
