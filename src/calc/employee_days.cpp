@@ -6,8 +6,6 @@
 #include <set>
 #include <tuple>
 
-#include "calc/interface_lines.h"
-
 namespace lug::calc {
 namespace {
 
@@ -112,30 +110,29 @@ std::optional<std::vector<std::string>> EmployeeDays::unpaidDays(const Span& spa
   return asFetched(days);
 }
 
-// The distinct stored days of the span's bookings that `keep` accepts with
-// one of the lines of their account, in order, as fetched.
-template <class Keep>
-std::optional<std::vector<std::string>> EmployeeDays::days(const Span& span, Keep keep) {
-  if (!within(span) || !loadBookings()) return std::nullopt;
-  std::set<std::string> days;
-  for (const DayBooking& b : bookings_)
-    if (inSpan(b.day, span) && keep(b)) days.insert(b.day);
-  return asFetched(days);
+// A booking counts as a booked day on a line of its account with minutes
+// above 0, or on a line of Lu1Art 1 with minutes of 0 (or of any value,
+// NULL included, for Minutes::Any).
+bool EmployeeDays::booked(const DayBooking& b, const InterfaceLines::Line& l,
+                          Minutes withoutMinutes) {
+  if (!InterfaceLines::equal(l.values.ztk, b.zkt)) return false;
+  if (b.std && *b.std > 0) return true;
+  const bool zero = withoutMinutes == Minutes::Any || (b.std && *b.std == 0);
+  return zero && l.art == 1;
 }
 
 std::optional<std::vector<std::string>> EmployeeDays::bookedDays(const std::string& akr,
                                                                  int16_t sts, const Span& span,
                                                                  Minutes withoutMinutes) {
   const auto* lines = InterfaceLines::of(ctx_).ofGroup(ctx_, akr);
-  if (!lines) return std::nullopt;
-  return days(span, [&](const DayBooking& b) {
-    for (const InterfaceLines::Line* l : *lines) {
-      if (!InterfaceLines::equal(l->values.ztk, b.zkt) || l->values.sts != sts) continue;
-      const bool zero = withoutMinutes == Minutes::Any || (b.std && *b.std == 0);
-      if ((b.std && *b.std > 0) || (zero && l->art == 1)) return true;
-    }
-    return false;
-  });
+  if (!lines || !within(span) || !loadBookings()) return std::nullopt;
+  std::set<std::string> days;
+  for (const DayBooking& b : bookings_) {
+    if (!inSpan(b.day, span)) continue;
+    for (const InterfaceLines::Line* l : *lines)
+      if (l->values.sts == sts && booked(b, *l, withoutMinutes)) days.insert(b.day);
+  }
+  return asFetched(days);
 }
 
 std::optional<double> EmployeeDays::unpaidMinutes(const std::string& akr, const Span& span) {
@@ -156,20 +153,18 @@ std::optional<std::vector<EmployeeDays::Attendance>> EmployeeDays::bookedAttenda
     const std::string& akr, const Booking& account, const Span& span) {
   const auto* lines = InterfaceLines::of(ctx_).ofGroup(ctx_, akr);
   if (!lines || !within(span) || !loadBookings() || !loadCodes()) return std::nullopt;
-  std::set<std::string> booked;
+  std::set<std::string> days;
   for (const DayBooking& b : bookings_) {
     // Cost centre and cost unit compare empty as equal to empty.
     if (!inSpan(b.day, span) || b.kst != account.kst || b.ktr != account.ktr ||
         !InterfaceLines::equal(b.zkt, account.zkt))
       continue;
     for (const InterfaceLines::Line* l : *lines)
-      if (InterfaceLines::equal(l->values.ztk, b.zkt) &&
-          ((b.std && *b.std > 0) || (b.std && *b.std == 0 && l->art == 1)))
-        booked.insert(b.day);
+      if (booked(b, *l, Minutes::ZeroOnly)) days.insert(b.day);
   }
   std::set<std::tuple<std::string, std::string, std::string>> rows;
   for (const AttendanceRow& r : attendance_)
-    if (booked.count(r.day)) rows.emplace(r.day, r.first, r.second);
+    if (days.count(r.day)) rows.emplace(r.day, r.first, r.second);
   std::vector<Attendance> out;
   for (const auto& [day, first, second] : rows)
     out.push_back({db::dayAsFetched(day), first, second});

@@ -17,6 +17,7 @@
 
 #include "base/run_context.h"
 #include "calc/day_counts.h"
+#include "calc/interface_lines.h"
 #include "calc/source_rows.h"
 
 namespace lug::calc {
@@ -114,8 +115,7 @@ class EmployeeDays {
   bool loadCodes();
   bool loadTargets();
   bool loadBookings();
-  template <class Keep>
-  std::optional<std::vector<std::string>> days(const Span& span, Keep keep);
+  static bool booked(const DayBooking& b, const InterfaceLines::Line& l, Minutes withoutMinutes);
 
   RunContext& ctx_;
   const std::string pnr_;
