@@ -73,7 +73,7 @@ int32_t countBookedDays(RunContext& ctx, const char* statement, int16_t sts,
   const auto booked = EmployeeDays::of(ctx, in.pnr, in.span)
                           ->bookedDays(in.akr, sts, in.span, EmployeeDays::Minutes::ZeroOnly);
   if (booked) return static_cast<int32_t>(booked->size());
-  db::Cursor days(ctx.db, statement);
+  db::Cursor days(ctx.db, statement, db::Cursor::Mode::FewRows);
   openCursor(ctx, days, {in.pnr, in.span.von, in.span.bis, in.akr});
   int32_t count = 0;
   std::string day;
@@ -96,7 +96,7 @@ bool exists(RunContext& ctx, const char* statement, db::Ins in) {
 // attendance flag but without a booking on a status-103 account counts as
 // day with bookings.
 void modelDays(RunContext& ctx, const SummaryInput& in, DayFigures& f) {
-  db::Cursor days(ctx.db, kModelDays);
+  db::Cursor days(ctx.db, kModelDays, db::Cursor::Mode::FewRows);
   openCursor(ctx, days, {in.pnr, in.span.von, in.span.bis});
   std::string day;
   int32_t sol = 0;

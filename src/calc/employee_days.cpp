@@ -176,7 +176,7 @@ std::optional<std::vector<EmployeeDays::Attendance>> EmployeeDays::bookedAttenda
 template <class Fetch, class Keep>
 bool EmployeeDays::load(Load& state, const char* statement, Fetch fetch, Keep keep) {
   if (state != Load::NotYet) return state == Load::Done;
-  db::Cursor rows(ctx_.db, statement);
+  db::Cursor rows(ctx_.db, statement, db::Cursor::Mode::FewRows);
   int st = rows.open({pnr_, span_.von, span_.bis});
   while (st == db::kOk && (st = fetch(rows)) == db::kOk) keep();
   rows.close();

@@ -38,7 +38,7 @@ class BookingRow {
   }
 
   bool dayValues(const Booking& month) {
-    db::Cursor days(ctx_.db, kSingleDays);
+    db::Cursor days(ctx_.db, kSingleDays, db::Cursor::Mode::FewRows);
     // An open that fails repeats its status at the first fetch, which
     // reports it with the step's message.
     days.open({month.pnr, month.zkt, scope_.booked.von, scope_.booked.bis});

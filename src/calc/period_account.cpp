@@ -81,7 +81,7 @@ class CalendarDays {
       load_ = Load::Done;
       return;
     }
-    db::Cursor rows(ctx_.db, kCalendarOfSpan);
+    db::Cursor rows(ctx_.db, kCalendarOfSpan, db::Cursor::Mode::FewRows);
     int st = rows.open({span_.von, span_.bis});
     std::string day, next;
     while (st == db::kOk || st == db::kNullFetch) {
@@ -124,7 +124,7 @@ class SpanWalk {
         in_(in),
         to_(to),
         checkDays_(checkDays),
-        days_(ctx.db, kDayCursor),
+        days_(ctx.db, kDayCursor, db::Cursor::Mode::FewRows),
         calendar_(ctx, in.period),
         attendance_(EmployeeDays::of(ctx, in.group.pnr, in.period)) {}
 
@@ -237,7 +237,7 @@ class SpanWalk {
   }
 
   std::string firstAccountBooked(const std::string& day) {
-    db::Cursor accounts(ctx_.db, kAccountsOfDay);
+    db::Cursor accounts(ctx_.db, kAccountsOfDay, db::Cursor::Mode::FewRows);
     openCursor(ctx_, accounts, {in_.group.pnr, day});
     std::string account;
     ctx_.abortIfFatal(accounts.fetch({account}));

@@ -75,7 +75,7 @@ class MonthValues {
     if (pnr == pnr_ && period == period_) return complete_;
     pnr_ = pnr, period_ = period;
     rows_.clear();
-    db::Cursor c(ctx.db, kEmployeeMonthValues);
+    db::Cursor c(ctx.db, kEmployeeMonthValues, db::Cursor::Mode::FewRows);
     openCursor(ctx, c, {pnr, period.von, period.bis});
     Booking b;
     int st;
@@ -244,7 +244,8 @@ class PeriodRun : EmployeeWalk {
       for (const Booking* b : monthValues_.ofAccount(line.ztk)) booking(line, *b);
       return;
     }
-    db::Cursor bookings(ctx_.db, summed ? kSummedDayValues : kMonthValues);
+    db::Cursor bookings(ctx_.db, summed ? kSummedDayValues : kMonthValues,
+                        db::Cursor::Mode::FewRows);
     // An open that fails repeats its status at the first fetch, which
     // reports it with the step's message.
     bookings.open({row.pnr, line.ztk, booked_.von, booked_.bis});

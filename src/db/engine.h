@@ -25,10 +25,11 @@ struct Value {
   static Value text(std::string v) { return {Type::Text, 0, 0, std::move(v)}; }
 };
 
-// How the rows of a select are read: through a cursor until the end, or as
-// the one row of a single-row select (a second row only shows that there are
-// too many). A server engine fetches cursors in batches and single rows at once.
-enum class Reading { Cursor, SingleRow };
+// How the rows of a select are read: through a cursor until the end, all rows
+// of a cursor over few rows at once, or as the one row of a single-row select
+// (a second row only shows that there are too many). A server engine fetches
+// cursors in batches; few rows and single rows come with the execution.
+enum class Reading { Cursor, FewRows, SingleRow };
 
 class EngineStatement {
  public:

@@ -378,11 +378,13 @@ int Cursor::start(Ins in) {
   int status = kOk;
   prepared_ = session_.acquire(sql_, status);
   if (prepared_) count_ = prepared_->count;
-  if (prepared_) status = session_.bindAndExecute(*prepared_, in, Reading::Cursor);
+  if (prepared_)
+    status = session_.bindAndExecute(*prepared_, in,
+                                     mode_ == Mode::FewRows ? Reading::FewRows : Reading::Cursor);
   if (status != kOk) return failOpen(status);
   open_ = true;
   ended_ = false;
-  if (mode_ == Mode::Stream) return kOk;
+  if (mode_ != Mode::Snapshot) return kOk;
   while ((status = prepared_->stmt->next()) == kOk) {
     std::vector<Value> row;
     for (int i = 0; i < prepared_->stmt->columnCount(); ++i)

@@ -222,8 +222,10 @@ std::string statementName(std::string_view sql);
 class Cursor {
  public:
   // Snapshot: all rows are read at open, so that the loop may write to the
-  // tables the cursor reads without seeing its own writes.
-  enum class Mode { Stream, Snapshot };
+  // tables the cursor reads without seeing its own writes. FewRows: a stream
+  // over few rows (one employee's), which the server sends all with the
+  // execution: a declared server cursor would be planned again at every open.
+  enum class Mode { Stream, Snapshot, FewRows };
   Cursor(Session& session, const char* sql, Mode mode = Mode::Stream);
   ~Cursor();
   Cursor(const Cursor&) = delete;

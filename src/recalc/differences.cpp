@@ -210,7 +210,7 @@ class NewRowsOfEmployee {
     deleteEmployees();
     cursor_.close();
     stz_ = g.stz, bdt_ = g.bdt, pnr_ = g.pnr, open_ = true, ahead_ = false;
-    db::Cursor rows(ctx_.db, kNewRowsOfEmployee);
+    db::Cursor rows(ctx_.db, kNewRowsOfEmployee, db::Cursor::Mode::FewRows);
     calc::openCursor(ctx_, rows, {ctx_.runKey(), stz_, bdt_, pnr_});
     Row r;
     while (fetchRow(rows, r)) rows_.push_back(r);

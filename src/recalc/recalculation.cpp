@@ -193,7 +193,7 @@ class PeriodRecalc : calc::EmployeeWalk {
   // The employee's month values, each under the lines of its account.
   void records(const Employment& row) {
     scope_ = {row.pnr, row.upn(), akr(), lug().dtm, period_, reference_, followMonth_};
-    db::Cursor months(ctx_.db, kMonthValues);
+    db::Cursor months(ctx_.db, kMonthValues, db::Cursor::Mode::FewRows);
     calc::openCursor(ctx_, months, {row.pnr, period_.von, period_.bis});
     Booking month;
     int st;

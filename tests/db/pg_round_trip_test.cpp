@@ -77,6 +77,26 @@ TEST_F(PgCosts, CursorsFetchInBatches) {
   EXPECT_EQ(again.roundTrips, 3);
 }
 
+TEST_F(PgCosts, CursorsOverFewRowsComeWithTheExecution) {
+  for (int i = 0; i < 1234; ++i)
+    ASSERT_EQ(db().exec(kInsertMode, {std::to_string(i), int16_t{1}}), kOk);
+  auto readAll = [&] {
+    db::Cursor modes(db(), kAllModes, db::Cursor::Mode::FewRows);
+    ASSERT_EQ(modes.open(), kOk);
+    std::string mode;
+    int16_t n = 0;
+    int rows = 0;
+    while (modes.fetch({mode, n}) == kOk) ++rows;
+    EXPECT_EQ(rows, 1234);
+  };
+  auto first = cost(readAll);
+  EXPECT_EQ(first.prepares, 1);    // the select itself, no cursor around it
+  EXPECT_EQ(first.roundTrips, 2);  // the parse, then the execution with all rows
+  auto again = cost(readAll);
+  EXPECT_EQ(again.prepares, 0);
+  EXPECT_EQ(again.roundTrips, 1);
+}
+
 TEST_F(PgOnly, RunLockKeepsASecondRunOut) {
   int status = 0;
   auto first = db::Session::connect({"", "", inst().service()}, "TEST", status);

@@ -123,7 +123,9 @@ TEST_F(SessionStatusTest, HostVariablesBindByFirstAppearance) {
 
 TEST_F(SessionStatusTest, CursorsRunSideBySideAndEndWith1403) {
   addPeriods("A1", 3);
-  Cursor first(db(), kPeriods), second(db(), kPeriods), ends(db(), kPeriodsEnd);
+  // The second reads its few rows at once on the server; it fetches alike.
+  Cursor first(db(), kPeriods), second(db(), kPeriods, Cursor::Mode::FewRows),
+      ends(db(), kPeriodsEnd);
   ASSERT_EQ(first.open({"A1"}), kOk);
   ASSERT_EQ(second.open({"A1"}), kOk);
   ASSERT_EQ(ends.open({"A1"}), kOk);
@@ -164,9 +166,11 @@ TEST_F(SessionStatusTest, CursorWhoseOpenFailedFetchesNoRowButTheOpensStatus) {
   EXPECT_EQ(c.fetch({number, von}), -1008);
   EXPECT_EQ(number, 0);
   EXPECT_EQ(von, "");
-  Cursor missing(db(), kUnknown);
-  EXPECT_EQ(missing.open({"x"}), -942);
-  EXPECT_EQ(missing.fetch({von}), -942);
+  for (const Cursor::Mode mode : {Cursor::Mode::Stream, Cursor::Mode::FewRows}) {
+    Cursor missing(db(), kUnknown, mode);
+    EXPECT_EQ(missing.open({"x"}), -942);
+    EXPECT_EQ(missing.fetch({von}), -942);
+  }
 }
 
 TEST_F(SessionStatusTest, CursorOutputsMayRequireAValue) {
