@@ -298,10 +298,12 @@ class SqliteEngine : public Engine {
 // The library keeps that journal in memory up to 64 KB and otherwise, for the
 // rest of the transaction, in a temporary file: since a run is one
 // transaction, nearly every page a run wrote was written twice. Kept in memory
-// up to kStatementJournalBytes (one statement's pages; a larger statement
-// still goes to a file). Set before the library starts, once per process.
+// up to kStatementJournalBytes (64 pages: the run's multi-row inserts change
+// a few dozen; a larger statement still goes to a file). The library takes
+// the limit as one block, allocated for each statement that journals, so it
+// stays small. Set before the library starts, once per process.
 void configureLibrary() {
-  constexpr int kStatementJournalBytes = 8 << 20;
+  constexpr int kStatementJournalBytes = 256 << 10;
   static const int configured =
       sqlite3_config(SQLITE_CONFIG_STMTJRNL_SPILL, kStatementJournalBytes);
   (void)configured;  // fails only when the library was started already
