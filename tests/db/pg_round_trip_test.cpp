@@ -57,44 +57,37 @@ TEST_F(PgCosts, StatementsAreParsedOnceAndRunInOneRoundTrip) {
   EXPECT_EQ(prepared, 1);
 }
 
-TEST_F(PgCosts, CursorsFetchInBatches) {
+// A stream is a declared cursor read in batches of 500; a cursor over few
+// rows is a plain execution that brings all of them.
+TEST_F(PgCosts, CursorsFetchInBatchesOrWithTheExecution) {
   for (int i = 0; i < 1234; ++i)
     ASSERT_EQ(db().exec(kInsertMode, {std::to_string(i), int16_t{1}}), kOk);
-  auto readAll = [&] {
-    db::Cursor modes(db(), kAllModes);
-    ASSERT_EQ(modes.open(), kOk);
-    std::string mode;
-    int16_t n = 0;
-    int rows = 0;
-    while (modes.fetch({mode, n}) == kOk) ++rows;
-    EXPECT_EQ(rows, 1234);
+  struct Case {
+    db::Cursor::Mode mode;
+    db::PgStats first, again;  // round trips and parses
   };
-  auto first = cost(readAll);
-  EXPECT_EQ(first.prepares, 3);    // declare, fetch and close, parsed together
-  EXPECT_EQ(first.roundTrips, 4);  // the parse, the declare with 500 rows, two more batches
-  auto again = cost(readAll);
-  EXPECT_EQ(again.prepares, 0);
-  EXPECT_EQ(again.roundTrips, 3);
-}
-
-TEST_F(PgCosts, CursorsOverFewRowsComeWithTheExecution) {
-  for (int i = 0; i < 1234; ++i)
-    ASSERT_EQ(db().exec(kInsertMode, {std::to_string(i), int16_t{1}}), kOk);
-  auto readAll = [&] {
-    db::Cursor modes(db(), kAllModes, db::Cursor::Mode::FewRows);
-    ASSERT_EQ(modes.open(), kOk);
-    std::string mode;
-    int16_t n = 0;
-    int rows = 0;
-    while (modes.fetch({mode, n}) == kOk) ++rows;
-    EXPECT_EQ(rows, 1234);
+  const Case cases[] = {
+      // the parse of declare, fetch and close, the declare with 500 rows, two more batches
+      {db::Cursor::Mode::Stream, {.roundTrips = 4, .prepares = 3}, {.roundTrips = 3}},
+      // the parse of the select itself, then the execution with all rows
+      {db::Cursor::Mode::FewRows, {.roundTrips = 2, .prepares = 1}, {.roundTrips = 1}},
   };
-  auto first = cost(readAll);
-  EXPECT_EQ(first.prepares, 1);    // the select itself, no cursor around it
-  EXPECT_EQ(first.roundTrips, 2);  // the parse, then the execution with all rows
-  auto again = cost(readAll);
-  EXPECT_EQ(again.prepares, 0);
-  EXPECT_EQ(again.roundTrips, 1);
+  for (const Case& c : cases) {
+    auto readAll = [&] {
+      db::Cursor modes(db(), kAllModes, c.mode);
+      ASSERT_EQ(modes.open(), kOk);
+      std::string mode;
+      int16_t n = 0;
+      int rows = 0;
+      while (modes.fetch({mode, n}) == kOk) ++rows;
+      EXPECT_EQ(rows, 1234);
+    };
+    const db::PgStats first = cost(readAll), again = cost(readAll);
+    EXPECT_EQ(first.roundTrips, c.first.roundTrips);
+    EXPECT_EQ(first.prepares, c.first.prepares);
+    EXPECT_EQ(again.roundTrips, c.again.roundTrips);
+    EXPECT_EQ(again.prepares, 0);
+  }
 }
 
 TEST_F(PgOnly, RunLockKeepsASecondRunOut) {
