@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "base/run_log.h"
 #include "db/session.h"
@@ -14,6 +15,7 @@ namespace lug {
 
 namespace calc {
 class Calendar;
+class DaysAhead;
 class EmployeeDays;
 class InterfaceLines;
 }  // namespace calc
@@ -74,6 +76,11 @@ class RunContext {
   // keeps them (calc/employee_days.h).
   std::shared_ptr<calc::EmployeeDays> employeeDays;
   bool keepEmployeeDays = false;
+  // The personnel numbers the employee walk reaches next, the current one
+  // first, and the day rows read for several of them at once while the
+  // calculation keeps day rows (calc/employee_days.h).
+  std::vector<std::string> walkAhead;
+  std::shared_ptr<calc::DaysAhead> daysAhead;
 
   // One line in the run log (a printf format and its values; control
   // characters in text values become "?").

@@ -137,7 +137,8 @@ DayFigures employmentFigures(RunContext& ctx, const SummaryInput& in, double& em
         ctx.db.exec(kTargets, {in.pnr, in.span.von, in.span.bis}, {targetDays, f.sln}));
     f.slt = targetDays;
   }
-  if (!in.psybr) ctx.abortIfFatal(ctx.db.exec(kMonthMaximum, {in.pnr, in.period.von}, {f.zes}));
+  if (!in.psybr && !(ctx.daysAhead && ctx.daysAhead->monthMaximum(in.pnr, in.period.von, f.zes)))
+    ctx.abortIfFatal(ctx.db.exec(kMonthMaximum, {in.pnr, in.period.von}, {f.zes}));
   return f;
 }
 
@@ -179,6 +180,8 @@ void writeDaySummary(RunContext& ctx, int32_t abr, const std::string& pnr, const
 
 int readMasterCost(RunContext& ctx, const std::string& pnr, const Span& period,
                    CostAssignment& cost) {
+  if (ctx.daysAhead)
+    if (const std::optional<int> st = ctx.daysAhead->masterCost(pnr, period, cost)) return *st;
   const int st =
       ctx.db.exec(kMasterCost, {pnr, period.bis, period.von}, {cost.kst, cost.ktr, cost.krt});
   ctx.abortIfFatal(st);

@@ -20,6 +20,38 @@ constexpr char kDayRecordsOfSpan[] =
 constexpr char kDayBookingsOfSpan[] =
     "select ZkbDtm ,ZkbZkt ,ZkbKst ,ZkbKtr ,ZkbStd  from Hor331zkb where (((ZkbPnr=:b0 and "
     "ZkbZtr=1) and ZkbDtm>=:b1) and ZkbDtm<=:b2)";
+// The same rows for the employees of a window (NULL where it has fewer),
+// each row with its personnel number first, and the single rows that the
+// day summary and the recalculation read for every employee.
+constexpr char kAttendanceAhead[] =
+    "select TagPnr ,TagTag ,TagTgb ,TagHtv ,TagHtn  from Hor327Tag where ((TagPnr "
+    "in " LUG_PNRS_AHEAD " and TagTag>=:b32) and TagTag<=:b33)";
+constexpr char kDayRecordsAhead[] =
+    "select TgbPnr ,TgbDtm ,TgbSol ,TgbUnb  from Hor320Tgb where (((TgbPnr in " LUG_PNRS_AHEAD
+    " and TgbZtr=1) and TgbDtm>=:b32) and TgbDtm<=:b33)";
+constexpr char kDayBookingsAhead[] =
+    "select ZkbPnr ,ZkbDtm ,ZkbZkt ,ZkbKst ,ZkbKtr ,ZkbStd  from Hor331zkb where (((ZkbPnr "
+    "in " LUG_PNRS_AHEAD " and ZkbZtr=1) and ZkbDtm>=:b32) and ZkbDtm<=:b33)";
+constexpr char kMonthMaximumAhead[] =
+    "select TgbPnr ,TgbMax  from Hor320Tgb where ((TgbPnr in " LUG_PNRS_AHEAD
+    " and TgbZtr=3) and TgbDtm=:b32)";
+constexpr char kMasterCostAhead[] =
+    "select ZuoPnr ,ZuoKst ,ZuoKtr ,ZuoKrt  from HOR311ZUO where ((ZuoPnr in " LUG_PNRS_AHEAD
+    " and ZuoGvo<=:b32) and (ZuoGbi>=:b33 or ZuoGbi is null ))";
+constexpr char kStoredSummaryAhead[] =
+    "select Zk2Pnr ,Zk2Stt ,Zk2Svt ,Zk2Slt ,Zk2Ant ,Zk2Sln ,Zk2Uns ,Zk2Zes ,Zk2Bzt ,Zk2Unt  from "
+    "Hor331Zk2 where (((Zk2Pnr in " LUG_PNRS_AHEAD
+    " and Zk2Abr=:b32) and Zk2Bdt=:b33) and Zk2Rre<2)";
+
+std::vector<db::Out> outputs(DaysRows::AttendanceRow& r) {
+  return {db::Out(r.day).asStored(), r.whole, r.first, r.second};
+}
+std::vector<db::Out> outputs(DaysRows::DayRecord& r) {
+  return {db::Out(r.day).asStored(), r.sol, r.unb};
+}
+std::vector<db::Out> outputs(DaysRows::DayBooking& r) {
+  return {db::Out(r.day).asStored(), r.zkt, r.kst, r.ktr, r.std};
+}
 
 // A target that a single-row statement reads into a whole number: 0, or
 // 1403 when it does not fit (the statement then answers).
@@ -171,61 +203,112 @@ std::optional<std::vector<EmployeeDays::Attendance>> EmployeeDays::bookedAttenda
   return out;
 }
 
-// Reads the rows of `statement` over the span once: `fetch` reads a row,
-// `keep` takes it. True when every row was read.
-template <class Fetch, class Keep>
-bool EmployeeDays::load(Load& state, const char* statement, Fetch fetch, Keep keep) {
+DaysAhead::DaysAhead(RunContext& ctx)
+    : ctx_(ctx),
+      attendance_(kAttendanceAhead, outputs),
+      records_(kDayRecordsAhead, outputs),
+      bookings_(kDayBookingsAhead, outputs),
+      monthMaximum_(kMonthMaximumAhead,
+                    [](MonthMaximum& r) { return std::vector<db::Out>{r.max}; }),
+      masterCost_(kMasterCostAhead,
+                  [](CostAssignment& r) {
+                    return std::vector<db::Out>{r.kst, r.ktr, r.krt};
+                  }),
+      storedSummary_(kStoredSummaryAhead, [](DayFigures& f) {
+        return std::vector<db::Out>{f.stt, f.svt, f.slt, f.ant, f.sln, f.uns, f.zes, f.bzt, f.unt};
+      }) {}
+
+const std::vector<DaysRows::AttendanceRow>* DaysAhead::attendance(const std::string& pnr,
+                                                                  const Span& span) {
+  return attendance_.of(ctx_, pnr, {span.von, span.bis});
+}
+
+const std::vector<DaysRows::DayRecord>* DaysAhead::dayRecords(const std::string& pnr,
+                                                              const Span& span) {
+  return records_.of(ctx_, pnr, {span.von, span.bis});
+}
+
+const std::vector<DaysRows::DayBooking>* DaysAhead::dayBookings(const std::string& pnr,
+                                                                const Span& span) {
+  return bookings_.of(ctx_, pnr, {span.von, span.bis});
+}
+
+std::optional<int> DaysAhead::monthMaximum(const std::string& pnr, const std::string& day,
+                                           double& max) {
+  const std::vector<MonthMaximum>* rows = monthMaximum_.of(ctx_, pnr, {day});
+  if (!rows || rows->size() > 1 || (rows->size() == 1 && !rows->front().max)) return std::nullopt;
+  max = rows->empty() ? 0 : *rows->front().max;
+  return rows->empty() ? db::kNoData : db::kOk;
+}
+
+std::optional<int> DaysAhead::masterCost(const std::string& pnr, const Span& span,
+                                         CostAssignment& cost) {
+  const std::vector<CostAssignment>* rows = masterCost_.of(ctx_, pnr, {span.bis, span.von});
+  if (!rows || rows->size() > 1) return std::nullopt;
+  cost = rows->empty() ? CostAssignment{} : rows->front();
+  return rows->empty() ? db::kNoData : db::kOk;
+}
+
+std::optional<int> DaysAhead::storedSummary(int32_t abr, const std::string& pnr,
+                                            const std::string& day, DayFigures& f) {
+  const std::vector<DayFigures>* rows = storedSummary_.of(ctx_, pnr, {abr, day});
+  if (!rows || rows->size() > 1) return std::nullopt;
+  f = rows->empty() ? DayFigures{} : rows->front();
+  return rows->empty() ? db::kNoData : db::kOk;
+}
+
+// Reads the rows of a kind over the span once, from the window of employees
+// read ahead or else with `statement`; `keep` then takes each row. True when
+// every row was read.
+template <class Row, class Keep>
+bool EmployeeDays::load(Load& state, std::vector<Row>& into,
+                        const std::vector<Row>* (DaysAhead::*ahead)(const std::string&,
+                                                                    const Span&),
+                        const char* statement, Keep keep) {
   if (state != Load::NotYet) return state == Load::Done;
-  db::Cursor rows(ctx_.db, statement, db::Cursor::Mode::FewRows);
-  int st = rows.open({pnr_, span_.von, span_.bis});
-  while (st == db::kOk && (st = fetch(rows)) == db::kOk) keep();
-  rows.close();
-  ctx_.abortIfFatal(st);
+  const std::vector<Row>* read = ctx_.daysAhead ? ((*ctx_.daysAhead).*ahead)(pnr_, span_) : nullptr;
+  int st = db::kNoData;
+  if (read) {
+    into = *read;
+  } else {
+    db::Cursor rows(ctx_.db, statement, db::Cursor::Mode::FewRows);
+    st = rows.open({pnr_, span_.von, span_.bis});
+    Row row;
+    const std::vector<db::Out> out = outputs(row);
+    while (st == db::kOk && (st = rows.fetch(out)) == db::kOk) into.push_back(row);
+    rows.close();
+    ctx_.abortIfFatal(st);
+  }
   state = st == db::kNoData ? Load::Done : Load::Failed;
+  if (state == Load::Done)
+    for (const Row& row : into) keep(row);
   return state == Load::Done;
 }
 
 bool EmployeeDays::loadCodes() {
-  AttendanceRow r;
-  return load(
-      codesLoad_, kAttendanceOfSpan,
-      [&](db::Cursor& c) {
-        return c.fetch({db::Out(r.day).asStored(), r.whole, r.first, r.second});
-      },
-      [&] {
-        attendance_.push_back(r);
-        if (r.whole.empty() && r.first.empty() && r.second.empty()) return;
-        Codes& entry = codes_[r.day];
-        entry.codes = {r.whole, r.first, r.second};
-        ++entry.rows;
-      });
+  return load(codesLoad_, attendance_, &DaysAhead::attendance, kAttendanceOfSpan,
+              [&](const AttendanceRow& r) {
+                if (r.whole.empty() && r.first.empty() && r.second.empty()) return;
+                Codes& entry = codes_[r.day];
+                entry.codes = {r.whole, r.first, r.second};
+                ++entry.rows;
+              });
 }
 
 // A NULL target reads as the single-row statement answers it: -1405 and 0.
 // A target that does not fit a whole number is left to the statement.
 bool EmployeeDays::loadTargets() {
-  DayRecord r;
-  return load(
-      targetsLoad_, kDayRecordsOfSpan,
-      [&](db::Cursor& c) {
-        return c.fetch({db::Out(r.day).asStored(), r.sol, r.unb});
-      },
-      [&] {
-        records_.push_back(r);
-        Target& entry = targets_[r.day];
-        entry.status = r.sol ? wholeMinutes(*r.sol, entry.sol) : db::kNullFetch;
-        ++entry.rows;
-      });
+  return load(targetsLoad_, records_, &DaysAhead::dayRecords, kDayRecordsOfSpan,
+              [&](const DayRecord& r) {
+                Target& entry = targets_[r.day];
+                entry.status = r.sol ? wholeMinutes(*r.sol, entry.sol) : db::kNullFetch;
+                ++entry.rows;
+              });
 }
 
 bool EmployeeDays::loadBookings() {
-  DayBooking b;
-  return load(
-      bookingsLoad_, kDayBookingsOfSpan,
-      [&](db::Cursor& c) {
-        return c.fetch({db::Out(b.day).asStored(), b.zkt, b.kst, b.ktr, b.std});
-      },
-      [&] { bookings_.push_back(b); });
+  return load(bookingsLoad_, bookings_, &DaysAhead::dayBookings, kDayBookingsOfSpan,
+              [](const DayBooking&) {});
 }
 
 }  // namespace lug::calc

@@ -17,10 +17,65 @@
 
 #include "base/run_context.h"
 #include "calc/day_counts.h"
+#include "calc/day_summary.h"
 #include "calc/interface_lines.h"
+#include "calc/rows_ahead.h"
 #include "calc/source_rows.h"
 
 namespace lug::calc {
+
+// The rows of each kind as the employee's statements fetch them.
+struct DaysRows {
+  struct AttendanceRow {
+    std::string day;  // as stored
+    std::string whole, first, second;
+  };
+  struct DayRecord {
+    std::string day;  // as stored
+    std::optional<double> sol, unb;
+  };
+  struct DayBooking {
+    std::string day;  // as stored
+    std::string zkt, kst, ktr;
+    std::optional<double> std;
+  };
+};
+
+// The rows of the employees the walk reaches next that the period run and
+// the recalculation read for every employee, each kind read for several
+// employees at once (calc/rows_ahead.h).
+class DaysAhead {
+ public:
+  explicit DaysAhead(RunContext& ctx);
+
+  const std::vector<DaysRows::AttendanceRow>* attendance(const std::string& pnr, const Span& span);
+  const std::vector<DaysRows::DayRecord>* dayRecords(const std::string& pnr, const Span& span);
+  const std::vector<DaysRows::DayBooking>* dayBookings(const std::string& pnr, const Span& span);
+
+  // The answers of single-row selects: the status (0 or 1403) and the
+  // values, or std::nullopt when the statement must answer (more than one
+  // row, a NULL without indicator, the employee not read ahead).
+  // TgbMax of the employee's month value (TgbZtr 3) of the day.
+  std::optional<int> monthMaximum(const std::string& pnr, const std::string& day, double& max);
+  // The cost assignment of the employee's master row valid in the span.
+  std::optional<int> masterCost(const std::string& pnr, const Span& span, CostAssignment& cost);
+  // The day summary stored for the period `abr` and day, of Zk2Rre 0 or 1.
+  std::optional<int> storedSummary(int32_t abr, const std::string& pnr, const std::string& day,
+                                   DayFigures& f);
+
+ private:
+  struct MonthMaximum {
+    std::optional<double> max;
+  };
+
+  RunContext& ctx_;
+  RowsAhead<DaysRows::AttendanceRow> attendance_;
+  RowsAhead<DaysRows::DayRecord> records_;
+  RowsAhead<DaysRows::DayBooking> bookings_;
+  RowsAhead<MonthMaximum> monthMaximum_;
+  RowsAhead<CostAssignment> masterCost_;
+  RowsAhead<DayFigures> storedSummary_;
+};
 
 class EmployeeDays {
  public:
@@ -38,10 +93,14 @@ class EmployeeDays {
   // these tables), so each kind is read once per employee and period.
   class Keeping {
    public:
-    explicit Keeping(RunContext& ctx) : ctx_(ctx) { ctx.keepEmployeeDays = true; }
+    explicit Keeping(RunContext& ctx) : ctx_(ctx) {
+      ctx.keepEmployeeDays = true;
+      ctx.daysAhead = std::make_shared<DaysAhead>(ctx);
+    }
     ~Keeping() {
       ctx_.keepEmployeeDays = false;
       ctx_.employeeDays.reset();
+      ctx_.daysAhead.reset();
     }
     Keeping(const Keeping&) = delete;
     Keeping& operator=(const Keeping&) = delete;
@@ -93,25 +152,17 @@ class EmployeeDays {
     DayCodes codes;
     int rows = 0;
   };
-  struct DayRecord {
-    std::string day;  // as stored
-    std::optional<double> sol, unb;
-  };
-  struct AttendanceRow {
-    std::string day;  // as stored
-    std::string whole, first, second;
-  };
-  struct DayBooking {
-    std::string day;  // as stored
-    std::string zkt, kst, ktr;
-    std::optional<double> std;
-  };
+  using AttendanceRow = DaysRows::AttendanceRow;
+  using DayRecord = DaysRows::DayRecord;
+  using DayBooking = DaysRows::DayBooking;
 
   bool covers(const std::string& pnr, const std::string& day) const;
   bool within(const Span& span) const;
   bool inSpan(const std::string& day, const Span& span) const;
-  template <class Fetch, class Keep>
-  bool load(Load& state, const char* statement, Fetch fetch, Keep keep);
+  template <class Row, class Keep>
+  bool load(Load& state, std::vector<Row>& into,
+            const std::vector<Row>* (DaysAhead::*ahead)(const std::string&, const Span&),
+            const char* statement, Keep keep);
   bool loadCodes();
   bool loadTargets();
   bool loadBookings();

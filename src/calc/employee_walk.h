@@ -3,8 +3,10 @@
 // newest row first) that the period run and the recalculation share: it skips
 // the rows of employees who left for another group or entered the group later,
 // and computes a row of one who came from another group under that group.
+#include <deque>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "calc/source_rows.h"
 
@@ -32,10 +34,10 @@ class EmployeeWalk {
     scope_ = scope;
     db::Cursor rows(ctx_.db, scope.lug.pnr != 0 ? cursor_.payroll : cursor_.all);
     rows.open({scope.akr, scope.own.bis, scope.booked.von});  // a failure shows at the fetch
+    Ahead ahead(rows, cursor_.fetch, ctx_.pnrFilter);
     Employment row;
-    int st;
-    while ((st = cursor_.fetch(rows, row)) == db::kOk) {
-      if (!ctx_.pnrFilter.empty() && ctx_.pnrFilter != row.pnr) continue;
+    while (ahead.next(row)) {
+      ctx_.walkAhead = ahead.pnrs(row);
       logEmployment(ctx_, row);
       const bool first = row.pnr != previousPnr_;
       if (first) previousPnr_ = row.pnr, employedDays_ = 0;
@@ -43,7 +45,8 @@ class EmployeeWalk {
       compute(row, first);
       other_.reset();
     }
-    ctx_.fail(st, "PersNr-Lesen Status: %d", st);  // 1403 at the normal end
+    ctx_.walkAhead.clear();
+    ctx_.fail(ahead.status(), "PersNr-Lesen Status: %d", ahead.status());
     rows.close();
   }
 
@@ -81,6 +84,43 @@ class EmployeeWalk {
     cameFromOtherGroup(row);
     return true;
   }
+
+  // The employment rows fetched ahead of the one computed (those of the
+  // personnel number filter, when there is one), so that reads can take
+  // several employees at once.
+  class Ahead {
+   public:
+    Ahead(db::Cursor& rows, int (*fetch)(db::Cursor&, Employment&), const std::string& filter)
+        : rows_(rows), fetch_(fetch), filter_(filter) {}
+
+    bool next(Employment& row) {
+      while (status_ == db::kOk && fetched_.size() < kRows) {
+        Employment e;
+        if ((status_ = fetch_(rows_, e)) == db::kOk && (filter_.empty() || filter_ == e.pnr))
+          fetched_.push_back(std::move(e));
+      }
+      if (fetched_.empty()) return false;
+      row = std::move(fetched_.front());
+      fetched_.pop_front();
+      return true;
+    }
+    // The personnel numbers of `row` and of the rows fetched after it, each once.
+    std::vector<std::string> pnrs(const Employment& row) const {
+      std::vector<std::string> out{row.pnr};
+      for (const Employment& e : fetched_)
+        if (e.pnr != out.back()) out.push_back(e.pnr);
+      return out;
+    }
+    int status() const { return status_; }  // of the last fetch: 1403 at the normal end
+
+   private:
+    static constexpr size_t kRows = 32;
+    db::Cursor& rows_;
+    int (*const fetch_)(db::Cursor&, Employment&);
+    const std::string& filter_;
+    std::deque<Employment> fetched_;
+    int status_ = db::kOk;
+  };
 
   const EmploymentCursor cursor_;
   WalkScope scope_;

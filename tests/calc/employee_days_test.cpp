@@ -166,5 +166,69 @@ TEST_F(EmployeeDaysTest, SummaryFiguresCountAsTheStatements) {
   }
 }
 
+// The rows read ahead for the employees the walk names answer as each
+// employee's statements: rows, statuses, values, cleared outputs without a
+// row. A NULL month maximum, two master rows, an employee the walk does not
+// name and another span are left to the statements; each kind costs one
+// statement for the walked employees it answers.
+TEST_F(EmployeeDaysTest, RowsReadAheadAnswerAsTheStatements) {
+  const std::vector<std::string> walked{"4711", "4712", "4713", "4714"};
+  for (const char* pnr : {"4711", "4712", "4714", "4799"}) {
+    addDays(inst, pnr, "2024.01.01", "2024.01.31");
+    addDay(inst, {.pnr = pnr, .dtm = "2024.01.01", .ztr = 3, .max = 600});
+    addAttendance(inst, pnr, "2024.01.03", "K");
+    addBooking(inst, {.pnr = pnr, .dtm = "2024.01.03", .zkt = "URL", .std = 480});
+    addCost(inst, pnr, "K-" + std::string(pnr), "T", "");
+  }
+  inst.db().exec("update Hor320Tgb set TgbMax=NULL where TgbPnr='4712' and TgbZtr=3");
+  addDay(inst, {.pnr = "4714", .dtm = "2024.01.01", .ztr = 3, .max = 300});
+  addCost(inst, "4712", "K2", "", "");
+  addAttendance(inst, "4712", "2024.01.04", "", "KH", "UH");
+  addGroup(inst);
+  addLine(inst, {.ztk = "URL", .lna = "1", .sts = 103});
+
+  struct Answers {
+    std::string text;
+    int64_t statements = 0;
+  };
+  const auto answers = [&](const std::vector<std::string>& pnrs, const Span& span) {
+    const int64_t before = inst.db().counters().statements;
+    std::string text;
+    for (const std::string& pnr : pnrs) {
+      const SummaryInput in{.pnr = pnr, .span = span, .period = month, .akr = "A1"};
+      double employed = 0;
+      DayFigures f = employmentFigures(ctx, in, employed);
+      bookingFigures(ctx, in, f);
+      CostAssignment cost{"x", "y", "z"};
+      const int st = readMasterCost(ctx, pnr, span, cost);
+      EmployeeDays days(ctx, pnr, span);
+      text += pnr + ": " + std::to_string(f.zes) + " " + std::to_string(f.slt) + " " +
+              std::to_string(f.sln) + " " + std::to_string(f.bzt) + " " + std::to_string(st) + " " +
+              cost.kst + "/" + cost.ktr + "/" + cost.krt + " " +
+              codesRead(days, pnr, "2024.01.03") + " " + codesRead(days, pnr, "2024.01.04") + " " +
+              targetRead(days, pnr, "2024.01.03") + "\n";
+    }
+    return Answers{text, inst.db().counters().statements - before};
+  };
+  const Span part{"2024.01.02", "2024.01.20"};
+  const Answers byStatements = answers(walked, month);
+  const Answers otherByStatements = answers({"4799"}, month);
+  const Answers partByStatements = answers({"4711"}, part);
+
+  ctx.walkAhead = walked;
+  ctx.daysAhead = std::make_shared<DaysAhead>(ctx);
+  const Answers ahead = answers(walked, month);
+  EXPECT_EQ(ahead.text, byStatements.text);
+  // Each of the five kinds once, then the month maximum of 4712 and 4714
+  // and the master row of 4712 by their statements.
+  EXPECT_GT(byStatements.statements, 4 * 5);
+  EXPECT_EQ(ahead.statements, 5 + 3);
+  EXPECT_EQ(answers({"4799"}, month).text, otherByStatements.text);
+  const Answers partAhead = answers({"4711"}, part);
+  EXPECT_EQ(partAhead.text, partByStatements.text);
+  // Only the month maximum, asked for the period's first day, is read ahead.
+  EXPECT_EQ(partAhead.statements, partByStatements.statements - 1);
+}
+
 }  // namespace
 }  // namespace lug::calc::test
