@@ -22,7 +22,7 @@ constexpr char kDayBookingsOfSpan[] =
     "ZkbZtr=1) and ZkbDtm>=:b1) and ZkbDtm<=:b2)";
 // The same rows for the employees of a window (NULL where it has fewer),
 // each row with its personnel number first, and the single rows that the
-// day summary and the recalculation read for every employee.
+// day summary reads for every employee.
 constexpr char kAttendanceAhead[] =
     "select TagPnr ,TagTag ,TagTgb ,TagHtv ,TagHtn  from Hor327Tag where ((TagPnr "
     "in " LUG_PNRS_AHEAD " and TagTag>=:b32) and TagTag<=:b33)";
@@ -38,10 +38,6 @@ constexpr char kMonthMaximumAhead[] =
 constexpr char kMasterCostAhead[] =
     "select ZuoPnr ,ZuoKst ,ZuoKtr ,ZuoKrt  from HOR311ZUO where ((ZuoPnr in " LUG_PNRS_AHEAD
     " and ZuoGvo<=:b32) and (ZuoGbi>=:b33 or ZuoGbi is null ))";
-constexpr char kStoredSummaryAhead[] =
-    "select Zk2Pnr ,Zk2Stt ,Zk2Svt ,Zk2Slt ,Zk2Ant ,Zk2Sln ,Zk2Uns ,Zk2Zes ,Zk2Bzt ,Zk2Unt  from "
-    "Hor331Zk2 where (((Zk2Pnr in " LUG_PNRS_AHEAD
-    " and Zk2Abr=:b32) and Zk2Bdt=:b33) and Zk2Rre<2)";
 
 std::vector<db::Out> outputs(DaysRows::AttendanceRow& r) {
   return {db::Out(r.day).asStored(), r.whole, r.first, r.second};
@@ -128,7 +124,7 @@ int EmployeeDays::dayTarget(const std::string& pnr, const std::string& day, int3
 std::optional<EmployeeDays::Targets> EmployeeDays::targets(const Span& span) {
   if (!within(span) || !loadTargets()) return std::nullopt;
   Targets t;
-  for (const DayRecord& r : records_)
+  for (const DayRecord& r : *records_)
     if (inSpan(r.day, span) && r.sol && *r.sol > 0) ++t.days, t.minutes += *r.sol;
   return t;
 }
@@ -136,7 +132,7 @@ std::optional<EmployeeDays::Targets> EmployeeDays::targets(const Span& span) {
 std::optional<std::vector<std::string>> EmployeeDays::unpaidDays(const Span& span) {
   if (!within(span) || !loadTargets()) return std::nullopt;
   std::set<std::string> days;
-  for (const DayRecord& r : records_)
+  for (const DayRecord& r : *records_)
     if (inSpan(r.day, span) && r.sol && r.unb && *r.sol != 0 && *r.sol <= *r.unb)
       days.insert(r.day);
   return asFetched(days);
@@ -159,7 +155,7 @@ std::optional<std::vector<std::string>> EmployeeDays::bookedDays(const std::stri
   const auto* lines = InterfaceLines::of(ctx_).ofGroup(ctx_, akr);
   if (!lines || !within(span) || !loadBookings()) return std::nullopt;
   std::set<std::string> days;
-  for (const DayBooking& b : bookings_) {
+  for (const DayBooking& b : *bookings_) {
     if (!inSpan(b.day, span)) continue;
     for (const InterfaceLines::Line* l : *lines)
       if (l->values.sts == sts && booked(b, *l, withoutMinutes)) days.insert(b.day);
@@ -171,7 +167,7 @@ std::optional<double> EmployeeDays::unpaidMinutes(const std::string& akr, const 
   const auto* lines = InterfaceLines::of(ctx_).ofGroup(ctx_, akr);
   if (!lines || !within(span) || !loadBookings()) return std::nullopt;
   double minutes = 0;
-  for (const DayBooking& b : bookings_) {
+  for (const DayBooking& b : *bookings_) {
     if (!inSpan(b.day, span) || !b.std) continue;
     for (const InterfaceLines::Line* l : *lines)
       if (InterfaceLines::equal(l->values.ztk, b.zkt) &&
@@ -186,7 +182,7 @@ std::optional<std::vector<EmployeeDays::Attendance>> EmployeeDays::bookedAttenda
   const auto* lines = InterfaceLines::of(ctx_).ofGroup(ctx_, akr);
   if (!lines || !within(span) || !loadBookings() || !loadCodes()) return std::nullopt;
   std::set<std::string> days;
-  for (const DayBooking& b : bookings_) {
+  for (const DayBooking& b : *bookings_) {
     // Cost centre and cost unit compare empty as equal to empty.
     if (!inSpan(b.day, span) || b.kst != account.kst || b.ktr != account.ktr ||
         !InterfaceLines::equal(b.zkt, account.zkt))
@@ -195,7 +191,7 @@ std::optional<std::vector<EmployeeDays::Attendance>> EmployeeDays::bookedAttenda
       if (booked(b, *l, Minutes::ZeroOnly)) days.insert(b.day);
   }
   std::set<std::tuple<std::string, std::string, std::string>> rows;
-  for (const AttendanceRow& r : attendance_)
+  for (const AttendanceRow& r : *attendance_)
     if (days.count(r.day)) rows.emplace(r.day, r.first, r.second);
   std::vector<Attendance> out;
   for (const auto& [day, first, second] : rows)
@@ -210,32 +206,28 @@ DaysAhead::DaysAhead(RunContext& ctx)
       bookings_(kDayBookingsAhead, outputs),
       monthMaximum_(kMonthMaximumAhead,
                     [](MonthMaximum& r) { return std::vector<db::Out>{r.max}; }),
-      masterCost_(kMasterCostAhead,
-                  [](CostAssignment& r) {
-                    return std::vector<db::Out>{r.kst, r.ktr, r.krt};
-                  }),
-      storedSummary_(kStoredSummaryAhead, [](DayFigures& f) {
-        return std::vector<db::Out>{f.stt, f.svt, f.slt, f.ant, f.sln, f.uns, f.zes, f.bzt, f.unt};
+      masterCost_(kMasterCostAhead, [](CostAssignment& r) {
+        return std::vector<db::Out>{r.kst, r.ktr, r.krt};
       }) {}
 
-const std::vector<DaysRows::AttendanceRow>* DaysAhead::attendance(const std::string& pnr,
-                                                                  const Span& span) {
+RowsAhead<DaysRows::AttendanceRow>::Rows DaysAhead::attendance(const std::string& pnr,
+                                                               const Span& span) {
   return attendance_.of(ctx_, pnr, {span.von, span.bis});
 }
 
-const std::vector<DaysRows::DayRecord>* DaysAhead::dayRecords(const std::string& pnr,
-                                                              const Span& span) {
+RowsAhead<DaysRows::DayRecord>::Rows DaysAhead::dayRecords(const std::string& pnr,
+                                                           const Span& span) {
   return records_.of(ctx_, pnr, {span.von, span.bis});
 }
 
-const std::vector<DaysRows::DayBooking>* DaysAhead::dayBookings(const std::string& pnr,
-                                                                const Span& span) {
+RowsAhead<DaysRows::DayBooking>::Rows DaysAhead::dayBookings(const std::string& pnr,
+                                                             const Span& span) {
   return bookings_.of(ctx_, pnr, {span.von, span.bis});
 }
 
 std::optional<int> DaysAhead::monthMaximum(const std::string& pnr, const std::string& day,
                                            double& max) {
-  const std::vector<MonthMaximum>* rows = monthMaximum_.of(ctx_, pnr, {day});
+  const auto rows = monthMaximum_.of(ctx_, pnr, {day});
   if (!rows || rows->size() > 1 || (rows->size() == 1 && !rows->front().max)) return std::nullopt;
   max = rows->empty() ? 0 : *rows->front().max;
   return rows->empty() ? db::kNoData : db::kOk;
@@ -243,17 +235,9 @@ std::optional<int> DaysAhead::monthMaximum(const std::string& pnr, const std::st
 
 std::optional<int> DaysAhead::masterCost(const std::string& pnr, const Span& span,
                                          CostAssignment& cost) {
-  const std::vector<CostAssignment>* rows = masterCost_.of(ctx_, pnr, {span.bis, span.von});
+  const auto rows = masterCost_.of(ctx_, pnr, {span.bis, span.von});
   if (!rows || rows->size() > 1) return std::nullopt;
   cost = rows->empty() ? CostAssignment{} : rows->front();
-  return rows->empty() ? db::kNoData : db::kOk;
-}
-
-std::optional<int> DaysAhead::storedSummary(int32_t abr, const std::string& pnr,
-                                            const std::string& day, DayFigures& f) {
-  const std::vector<DayFigures>* rows = storedSummary_.of(ctx_, pnr, {abr, day});
-  if (!rows || rows->size() > 1) return std::nullopt;
-  f = rows->empty() ? DayFigures{} : rows->front();
   return rows->empty() ? db::kNoData : db::kOk;
 }
 
@@ -261,27 +245,27 @@ std::optional<int> DaysAhead::storedSummary(int32_t abr, const std::string& pnr,
 // read ahead or else with `statement`; `keep` then takes each row. True when
 // every row was read.
 template <class Row, class Keep>
-bool EmployeeDays::load(Load& state, std::vector<Row>& into,
-                        const std::vector<Row>* (DaysAhead::*ahead)(const std::string&,
-                                                                    const Span&),
-                        const char* statement, Keep keep) {
+bool EmployeeDays::load(
+    Load& state, std::shared_ptr<const std::vector<Row>>& into,
+    std::shared_ptr<const std::vector<Row>> (DaysAhead::*ahead)(const std::string&, const Span&),
+    const char* statement, Keep keep) {
   if (state != Load::NotYet) return state == Load::Done;
-  const std::vector<Row>* read = ctx_.daysAhead ? ((*ctx_.daysAhead).*ahead)(pnr_, span_) : nullptr;
+  if (ctx_.daysAhead) into = ((*ctx_.daysAhead).*ahead)(pnr_, span_);
   int st = db::kNoData;
-  if (read) {
-    into = *read;
-  } else {
+  if (!into) {
+    auto read = std::make_shared<std::vector<Row>>();
     db::Cursor rows(ctx_.db, statement, db::Cursor::Mode::FewRows);
     st = rows.open({pnr_, span_.von, span_.bis});
     Row row;
     const std::vector<db::Out> out = outputs(row);
-    while (st == db::kOk && (st = rows.fetch(out)) == db::kOk) into.push_back(row);
+    while (st == db::kOk && (st = rows.fetch(out)) == db::kOk) read->push_back(row);
     rows.close();
     ctx_.abortIfFatal(st);
+    into = std::move(read);
   }
   state = st == db::kNoData ? Load::Done : Load::Failed;
   if (state == Load::Done)
-    for (const Row& row : into) keep(row);
+    for (const Row& row : *into) keep(row);
   return state == Load::Done;
 }
 

@@ -17,7 +17,6 @@
 
 #include "base/run_context.h"
 #include "calc/day_counts.h"
-#include "calc/day_summary.h"
 #include "calc/interface_lines.h"
 #include "calc/rows_ahead.h"
 #include "calc/source_rows.h"
@@ -48,9 +47,9 @@ class DaysAhead {
  public:
   explicit DaysAhead(RunContext& ctx);
 
-  const std::vector<DaysRows::AttendanceRow>* attendance(const std::string& pnr, const Span& span);
-  const std::vector<DaysRows::DayRecord>* dayRecords(const std::string& pnr, const Span& span);
-  const std::vector<DaysRows::DayBooking>* dayBookings(const std::string& pnr, const Span& span);
+  RowsAhead<DaysRows::AttendanceRow>::Rows attendance(const std::string& pnr, const Span& span);
+  RowsAhead<DaysRows::DayRecord>::Rows dayRecords(const std::string& pnr, const Span& span);
+  RowsAhead<DaysRows::DayBooking>::Rows dayBookings(const std::string& pnr, const Span& span);
 
   // The answers of single-row selects: the status (0 or 1403) and the
   // values, or std::nullopt when the statement must answer (more than one
@@ -59,9 +58,6 @@ class DaysAhead {
   std::optional<int> monthMaximum(const std::string& pnr, const std::string& day, double& max);
   // The cost assignment of the employee's master row valid in the span.
   std::optional<int> masterCost(const std::string& pnr, const Span& span, CostAssignment& cost);
-  // The day summary stored for the period `abr` and day, of Zk2Rre 0 or 1.
-  std::optional<int> storedSummary(int32_t abr, const std::string& pnr, const std::string& day,
-                                   DayFigures& f);
 
  private:
   struct MonthMaximum {
@@ -74,7 +70,6 @@ class DaysAhead {
   RowsAhead<DaysRows::DayBooking> bookings_;
   RowsAhead<MonthMaximum> monthMaximum_;
   RowsAhead<CostAssignment> masterCost_;
-  RowsAhead<DayFigures> storedSummary_;
 };
 
 class EmployeeDays {
@@ -90,12 +85,13 @@ class EmployeeDays {
 
   // Keeps the rows read for the next question while it lives; the period run
   // and the recalculation keep them for the whole call (they write none of
-  // these tables), so each kind is read once per employee and period.
+  // these tables), so each kind is read once per employee and period. On a
+  // server it reads them ahead for several employees at once (DaysAhead).
   class Keeping {
    public:
     explicit Keeping(RunContext& ctx) : ctx_(ctx) {
       ctx.keepEmployeeDays = true;
-      ctx.daysAhead = std::make_shared<DaysAhead>(ctx);
+      if (ctx.db.roundTrips()) ctx.daysAhead = std::make_shared<DaysAhead>(ctx);
     }
     ~Keeping() {
       ctx_.keepEmployeeDays = false;
@@ -160,8 +156,9 @@ class EmployeeDays {
   bool within(const Span& span) const;
   bool inSpan(const std::string& day, const Span& span) const;
   template <class Row, class Keep>
-  bool load(Load& state, std::vector<Row>& into,
-            const std::vector<Row>* (DaysAhead::*ahead)(const std::string&, const Span&),
+  bool load(Load& state, std::shared_ptr<const std::vector<Row>>& into,
+            std::shared_ptr<const std::vector<Row>> (DaysAhead::*ahead)(const std::string&,
+                                                                        const Span&),
             const char* statement, Keep keep);
   bool loadCodes();
   bool loadTargets();
@@ -175,10 +172,10 @@ class EmployeeDays {
   Load targetsLoad_ = Load::NotYet;
   Load bookingsLoad_ = Load::NotYet;
   std::map<std::string, Codes> codes_;
-  std::vector<AttendanceRow> attendance_;
+  RowsAhead<AttendanceRow>::Rows attendance_;
   std::map<std::string, Target> targets_;
-  std::vector<DayRecord> records_;
-  std::vector<DayBooking> bookings_;
+  RowsAhead<DayRecord>::Rows records_;
+  RowsAhead<DayBooking>::Rows bookings_;
 };
 
 }  // namespace lug::calc

@@ -10,6 +10,7 @@
 // whose read failed, so that the employee's statement meets the failure and
 // reports it as before.
 #include <algorithm>
+#include <memory>
 #include <string>
 #include <unordered_map>
 #include <vector>
@@ -31,11 +32,12 @@ class RowsAhead {
 
   RowsAhead(const char* statement, Outputs outputs) : statement_(statement), outputs_(outputs) {}
 
+  using Rows = std::shared_ptr<const std::vector<Row>>;
+
   // The employee's rows, in the order the statement fetched them.
-  const std::vector<Row>* of(RunContext& ctx, const std::string& pnr,
-                             const std::vector<db::In>& values) {
+  Rows of(RunContext& ctx, const std::string& pnr, const std::vector<db::In>& values) {
     if (const auto it = rows_.find(pnr); it != rows_.end())
-      return same(values) ? &it->second : nullptr;
+      return same(values) ? it->second : nullptr;
     const std::vector<std::string>& ahead = ctx.walkAhead;
     auto next = std::find(ahead.begin(), ahead.end(), pnr);
     if (next == ahead.end()) return nullptr;
@@ -44,7 +46,7 @@ class RowsAhead {
     std::vector<db::In> in;
     for (; next != ahead.end() && in.size() < kEmployees; ++next) {
       in.emplace_back(*next);
-      rows_[*next];
+      rows_.try_emplace(*next, std::make_shared<std::vector<Row>>());
     }
     in.resize(kEmployees, db::In(""));
     in.insert(in.end(), values.begin(), values.end());
@@ -52,7 +54,7 @@ class RowsAhead {
       rows_.clear();
       return nullptr;
     }
-    return &rows_[pnr];
+    return rows_[pnr];
   }
 
  private:
@@ -68,19 +70,24 @@ class RowsAhead {
   int read(RunContext& ctx, const std::vector<db::In>& in) {
     db::Cursor cursor(ctx.db, statement_, db::Cursor::Mode::FewRows);
     int st = cursor.open(in);
-    std::string pnr;
+    std::string pnr, previous;
     Row row;
     std::vector<db::Out> out = outputs_(row);
     out.insert(out.begin(), db::Out(pnr));
-    while (st == db::kOk && (st = cursor.fetch(out)) == db::kOk) rows_[pnr].push_back(row);
+    std::vector<Row>* of = nullptr;  // the rows of `previous`
+    while (st == db::kOk && (st = cursor.fetch(out)) == db::kOk) {
+      if (!of || pnr != previous) previous = pnr, of = rows_[pnr].get();
+      if (of) of->push_back(row);
+    }
     cursor.close();
     return st;
   }
 
   const char* const statement_;
   const Outputs outputs_;
-  std::vector<db::In> values_;                              // of the window
-  std::unordered_map<std::string, std::vector<Row>> rows_;  // every pnr read, also without rows
+  std::vector<db::In> values_;  // of the window
+  // Every pnr of the window, also those without rows.
+  std::unordered_map<std::string, std::shared_ptr<std::vector<Row>>> rows_;
 };
 
 }  // namespace lug::calc

@@ -171,6 +171,11 @@ class Session {
   // that returned the fatal status; empty while none did.
   std::string_view fatalStatement() const { return fatalStatement_; }
   Engine& engine() { return *engine_; }
+  // Whether every statement is a round trip to a server, where reading the
+  // rows of several employees with one statement saves time; the embedded
+  // engine reads each employee's rows as fast alone and keeps them in its
+  // page cache for the employee's next statements.
+  bool roundTrips() const { return engine_->dialect() == Dialect::Postgres; }
   Counters counters() const;
 
  private:

@@ -246,12 +246,8 @@ class PeriodRecalc : calc::EmployeeWalk {
   void compareDaySummary(const std::string& pnr) {
     const calc::DayFigures now = calc::finished(row_.figures, row_.checkDays);
     calc::DayFigures s;
-    const std::optional<int> ahead =
-        ctx_.daysAhead ? ctx_.daysAhead->storedSummary(abrnr_, pnr, period_.von, s) : std::nullopt;
-    const int st =
-        ahead ? *ahead
-              : ctx_.db.exec(kStoredSummary, {abrnr_, pnr, period_.von},
-                             {s.stt, s.svt, s.slt, s.ant, s.sln, s.uns, s.zes, s.bzt, s.unt});
+    const int st = ctx_.db.exec(kStoredSummary, {abrnr_, pnr, period_.von},
+                                {s.stt, s.svt, s.slt, s.ant, s.sln, s.uns, s.zes, s.bzt, s.unt});
     ctx_.abortIfFatal(st);
     const bool changed = st == db::kOk && calc::roundedToCents(s) != now;
     const double values = now.svt + now.slt + now.ant + now.sln + now.uns + now.zes + now.bzt +
