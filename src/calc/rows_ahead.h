@@ -50,7 +50,7 @@ class RowsAhead {
     }
     in.resize(kEmployees, db::In(""));
     in.insert(in.end(), values.begin(), values.end());
-    if (read(ctx, in) != db::kNoData) {
+    if (!read(ctx, in)) {
       rows_.clear();
       return nullptr;
     }
@@ -67,20 +67,24 @@ class RowsAhead {
     return true;
   }
 
-  int read(RunContext& ctx, const std::vector<db::In>& in) {
+  // True when every row was read, each of a personnel number of the window
+  // (a number the engine compares otherwise than as the same text would
+  // leave the rows of its employee unknown).
+  bool read(RunContext& ctx, const std::vector<db::In>& in) {
     db::Cursor cursor(ctx.db, statement_, db::Cursor::Mode::FewRows);
     int st = cursor.open(in);
-    std::string pnr, previous;
+    std::string pnr;
     Row row;
     std::vector<db::Out> out = outputs_(row);
     out.insert(out.begin(), db::Out(pnr));
-    std::vector<Row>* of = nullptr;  // the rows of `previous`
+    auto of = rows_.end();  // the rows of the last personnel number
     while (st == db::kOk && (st = cursor.fetch(out)) == db::kOk) {
-      if (!of || pnr != previous) previous = pnr, of = rows_[pnr].get();
-      if (of) of->push_back(row);
+      if (of == rows_.end() || of->first != pnr) of = rows_.find(pnr);
+      if (of == rows_.end()) break;
+      of->second->push_back(row);
     }
     cursor.close();
-    return st;
+    return st == db::kNoData;
   }
 
   const char* const statement_;
