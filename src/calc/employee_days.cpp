@@ -227,18 +227,16 @@ RowsAhead<DaysRows::DayBooking>::Rows DaysAhead::dayBookings(const std::string& 
 
 std::optional<int> DaysAhead::monthMaximum(const std::string& pnr, const std::string& day,
                                            double& max) {
-  const auto rows = monthMaximum_.of(ctx_, pnr, {day});
-  if (!rows || rows->size() > 1 || (rows->size() == 1 && !rows->front().max)) return std::nullopt;
-  max = rows->empty() ? 0 : *rows->front().max;
-  return rows->empty() ? db::kNoData : db::kOk;
+  MonthMaximum row;
+  const std::optional<int> st = singleRow(monthMaximum_.of(ctx_, pnr, {day}), row);
+  if (st == db::kOk && !row.max) return std::nullopt;  // NULL into an output without indicator
+  if (st) max = row.max.value_or(0);
+  return st;
 }
 
 std::optional<int> DaysAhead::masterCost(const std::string& pnr, const Span& span,
                                          CostAssignment& cost) {
-  const auto rows = masterCost_.of(ctx_, pnr, {span.bis, span.von});
-  if (!rows || rows->size() > 1) return std::nullopt;
-  cost = rows->empty() ? CostAssignment{} : rows->front();
-  return rows->empty() ? db::kNoData : db::kOk;
+  return singleRow(masterCost_.of(ctx_, pnr, {span.bis, span.von}), cost);
 }
 
 // Reads the rows of a kind over the span once, from the window of employees

@@ -11,6 +11,7 @@
 // reports it as before.
 #include <algorithm>
 #include <memory>
+#include <optional>
 #include <string>
 #include <unordered_map>
 #include <vector>
@@ -93,5 +94,15 @@ class RowsAhead {
   // Every pnr of the window, also those without rows.
   std::unordered_map<std::string, std::shared_ptr<std::vector<Row>>> rows_;
 };
+
+// The answer of a single-row select from the employee's rows read ahead:
+// 1403 and an empty row without a row, 0 and the row with one; std::nullopt
+// with more rows (the statement answers with its status) or without rows.
+template <class Row>
+std::optional<int> singleRow(const typename RowsAhead<Row>::Rows& rows, Row& row) {
+  if (!rows || rows->size() > 1) return std::nullopt;
+  row = rows->empty() ? Row{} : rows->front();
+  return rows->empty() ? db::kNoData : db::kOk;
+}
 
 }  // namespace lug::calc
