@@ -51,10 +51,10 @@ class RowsAhead {
     }
     in.resize(kEmployees, db::In(""));
     in.insert(in.end(), values.begin(), values.end());
-    if (!read(ctx, in)) {
-      rows_.clear();
-      return nullptr;
-    }
+    // After a failed read the window's employees keep no rows: each reads
+    // with its own statement, and none of them reads the window again.
+    if (!read(ctx, in))
+      for (auto& [windowPnr, rows] : rows_) rows.reset();
     return rows_[pnr];
   }
 
@@ -91,7 +91,8 @@ class RowsAhead {
   const char* const statement_;
   const Outputs outputs_;
   std::vector<db::In> values_;  // of the window
-  // Every pnr of the window, also those without rows.
+  // Every pnr of the window, also those without rows; no rows at all
+  // (nullptr) after a failed read.
   std::unordered_map<std::string, std::shared_ptr<std::vector<Row>>> rows_;
 };
 
