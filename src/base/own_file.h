@@ -14,4 +14,7 @@ namespace lug::base {
 // link, or when it names no regular file.
 std::FILE* openOwnFile(const std::filesystem::path& path, int flags, const char* mode);
 
+// openOwnFile() as a file descriptor; -1 when the open fails or is refused.
+int openOwnDescriptor(const std::filesystem::path& path, int flags);
+
 }  // namespace lug::base

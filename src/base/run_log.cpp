@@ -2,11 +2,11 @@
 
 #include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
+#include <cerrno>
 #include <cstdarg>
-#include <cstdio>
 #include <filesystem>
-#include <memory>
 #include <string>
 #include <system_error>
 
@@ -23,13 +23,14 @@ namespace fs = std::filesystem;
 constexpr std::string_view kOverflowMessage = "Abbruch wegen LogFile-Überlaufs !!";
 constexpr int kOldLogs = 9;
 
-struct FileCloser {
-  void operator()(std::FILE* file) const { std::fclose(file); }
-};
-using File = std::unique_ptr<std::FILE, FileCloser>;
-
-bool append(std::FILE* file, std::string_view text) {
-  return std::fwrite(text.data(), 1, text.size(), file) == text.size() && std::fflush(file) == 0;
+bool append(int fd, std::string_view text) {
+  while (!text.empty()) {
+    const ssize_t written = ::write(fd, text.data(), text.size());
+    if (written < 0 && errno == EINTR) continue;
+    if (written <= 0) return false;
+    text.remove_prefix(static_cast<size_t>(written));
+  }
+  return true;
 }
 
 // Old log number k: the log path without its last four characters (".txt"),
@@ -46,18 +47,39 @@ std::string defaultRunLogPath() {
 
 RunLog::RunLog(std::string path) : path_(std::move(path)) {}
 
+RunLog::~RunLog() { close(); }
+
 // A link in the log's place is not followed: the line is dropped, as for a
 // log that cannot be written.
 void RunLog::write(std::string_view text) {
-  const File file(openOwnFile(path_, O_WRONLY | O_APPEND | O_CREAT, "ab"));
-  if (!file) return;
-  if (!append(file.get(), crlf(toWindows1252(text)) + "\r\n")) return;
+  const int fd = file();
+  if (fd < 0) return;
+  if (!append(fd, crlf(toWindows1252(text)) + "\r\n")) return;
   struct stat st {};
-  if (::fstat(::fileno(file.get()), &st) != 0 ||
-      static_cast<std::uintmax_t>(st.st_size) <= kSizeLimit)
-    return;
-  append(file.get(), toWindows1252(kOverflowMessage));
+  if (::fstat(fd, &st) != 0 || static_cast<std::uintmax_t>(st.st_size) <= kSizeLimit) return;
+  append(fd, toWindows1252(kOverflowMessage));
   throw RunExit{1};
+}
+
+int RunLog::file() {
+  struct stat st {};
+  if (fd_ >= 0 && ::lstat(path_.c_str(), &st) == 0 && st.st_dev == device_ &&
+      st.st_ino == inode_)
+    return fd_;
+  close();
+  fd_ = openOwnDescriptor(path_, O_WRONLY | O_APPEND | O_CREAT);
+  if (fd_ >= 0 && ::fstat(fd_, &st) == 0) {
+    device_ = st.st_dev;
+    inode_ = st.st_ino;
+  } else {
+    close();
+  }
+  return fd_;
+}
+
+void RunLog::close() {
+  if (fd_ >= 0) ::close(fd_);
+  fd_ = -1;
 }
 
 void RunLog::writef(const char* format, ...) {
@@ -75,6 +97,7 @@ void RunLog::rotate() {
   for (int number = kOldLogs - 1; number >= 1; --number) {
     fs::rename(oldLogPath(base, number), oldLogPath(base, number + 1), ignored);
   }
+  close();
   fs::rename(path_, oldLogPath(base, 1), ignored);
 }
 

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <sys/types.h>
+
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -10,13 +12,19 @@ namespace lug::base {
 std::string defaultRunLogPath();
 
 // The plain-text log of the run, shown to users by the suite. Every line is
-// appended with its own open and close, so the log on disk is complete
-// whatever happens to the process. Lines that cannot be written are dropped.
+// handed to the operating system with its own write, so the log on disk is
+// complete whatever happens to the process. The file stays open between
+// lines as long as it is the one at the log's path: a log moved aside or
+// removed meanwhile (by another run's rotation, say) gets the next line in a
+// new file at the path. Lines that cannot be written are dropped.
 class RunLog {
  public:
   static constexpr std::uintmax_t kSizeLimit = 10485760;
 
   explicit RunLog(std::string path = defaultRunLogPath());
+  ~RunLog();
+  RunLog(const RunLog&) = delete;
+  RunLog& operator=(const RunLog&) = delete;
 
   // Appends the text and a line end in Windows-1252 with CR LF. When the log
   // then exceeds kSizeLimit, the overflow message is appended and RunExit{1}
@@ -34,7 +42,17 @@ class RunLog {
   const std::string& path() const { return path_; }
 
  private:
+  // The open file at the log's path, opened anew when the path names
+  // another file than the one open; -1 when it cannot be opened.
+  int file();
+  void close();
+
   std::string path_;
+
+  // The file open for the lines, and its identity.
+  int fd_ = -1;
+  dev_t device_ = 0;
+  ino_t inode_ = 0;
 };
 
 }  // namespace lug::base

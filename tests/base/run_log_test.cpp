@@ -97,6 +97,21 @@ TEST_F(RunLogTest, RotationSkipsMissingOldLogs) {
   EXPECT_FALSE(fs::exists(oldLog(1)));
 }
 
+// Another run of the suite may rotate or remove the log while this run
+// writes to it: the next line goes to the file then at the log's path.
+TEST_F(RunLogTest, LogMovedAsideOrRemovedGetsTheNextLineInANewFile) {
+  log_.write("eins");
+  fs::rename(log_.path(), oldLog(1));
+  log_.write("zwei");
+  fs::remove(log_.path());
+  log_.write("drei");
+  log_.rotate();
+  log_.write("vier");
+  EXPECT_EQ(readBytes(oldLog(2)), "eins\r\n");
+  EXPECT_EQ(readBytes(oldLog(1)), "drei\r\n");
+  EXPECT_EQ(readBytes(log_.path()), "vier\r\n");
+}
+
 TEST_F(RunLogTest, LinesToMissingDirectoryAreDropped) {
   RunLog lost(dir_.file("missing/log#lug.txt"));
   EXPECT_NO_THROW(lost.write("verloren"));
@@ -111,6 +126,17 @@ TEST_F(RunLogTest, LinkPlantedAsTheLogIsNotFollowed) {
   log_.write("Zeile");
   EXPECT_EQ(readBytes(victim), "keep");
   EXPECT_TRUE(fs::is_symlink(log_.path()));
+}
+
+TEST_F(RunLogTest, LinkPlantedInPlaceOfTheOpenLogIsNotFollowed) {
+  const std::string victim = dir_.file("victim.txt");
+  writeBytes(victim, "keep");
+  log_.write("eins");
+  fs::rename(log_.path(), oldLog(1));
+  fs::create_symlink(victim, log_.path());
+  log_.write("zwei");
+  EXPECT_EQ(readBytes(victim), "keep");
+  EXPECT_EQ(readBytes(oldLog(1)), "eins\r\n");
 }
 
 }  // namespace
