@@ -47,7 +47,9 @@ std::string defaultRunLogPath() {
 
 RunLog::RunLog(std::string path) : path_(std::move(path)) {}
 
-RunLog::~RunLog() { close(); }
+RunLog::~RunLog() {
+  close();
+}
 
 // A link in the log's place is not followed: the line is dropped, as for a
 // log that cannot be written.
@@ -63,8 +65,7 @@ void RunLog::write(std::string_view text) {
 
 int RunLog::file() {
   struct stat st {};
-  if (fd_ >= 0 && ::lstat(path_.c_str(), &st) == 0 && st.st_dev == device_ &&
-      st.st_ino == inode_)
+  if (fd_ >= 0 && ::lstat(path_.c_str(), &st) == 0 && st.st_dev == device_ && st.st_ino == inode_)
     return fd_;
   close();
   fd_ = openOwnDescriptor(path_, O_WRONLY | O_APPEND | O_CREAT);
