@@ -392,7 +392,10 @@ void addSapGroup(Installation& inst) {
                               {"Lu1Rre", 1},
                               {"Lu1Mog", l.factor},
                               {"Lu1Fkz", l.absence}});
-  inst.insert("Hor300Pnr", {{"PnrNum", "1001"}, {"PnrNam", "B\xC3\xA4" "cker, J\xC3\xB6rg"}});
+  inst.insert("Hor300Pnr", {{"PnrNum", "1001"},
+                            {"PnrNam",
+                             "B\xC3\xA4"
+                             "cker, J\xC3\xB6rg"}});
   struct Booking {
     const char* pnr;
     const char* zkt;
