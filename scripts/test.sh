@@ -1,12 +1,16 @@
 #!/usr/bin/env bash
-# Installs what a fresh machine lacks, builds with warnings as errors, and runs
-# every test: in a plain build on the embedded engine and again on a throwaway
-# PostgreSQL server, then under AddressSanitizer and UndefinedBehaviorSanitizer.
+# Installs what a fresh machine lacks, checks the layout of the code, builds
+# with warnings as errors, and runs every test: in a plain build on the
+# embedded engine and again on a throwaway PostgreSQL server, then under
+# AddressSanitizer and UndefinedBehaviorSanitizer.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
 source scripts/packages.sh
-ensure_packages "${build_packages[@]}" libgtest-dev postgresql
+ensure_packages "${build_packages[@]}" libgtest-dev postgresql clang-format
+
+# The code is laid out as .clang-format says.
+find src tests \( -name '*.cpp' -o -name '*.h' \) -print0 | xargs -0 clang-format --dry-run --Werror
 
 jobs=$(nproc 2>/dev/null || echo 2)
 ((jobs > 2)) && jobs=2
