@@ -123,7 +123,7 @@ int specialKeyLine(RunContext& ctx, const SpecialKeyInput& in, const std::string
 
 void writeKey(RunContext& ctx, const SpecialKeyInput& in, RecordWriter& to, const SpecialKey& key) {
   std::string lna, ztk, stz;
-  int st = specialKeyLine(ctx, in, key.key, lna, ztk, stz);
+  const int st = specialKeyLine(ctx, in, key.key, lna, ztk, stz);
   if (st != db::kOk) return;
   const Record r{.stz = stz,
                  .bdt = in.bdt,
@@ -138,8 +138,7 @@ void writeKey(RunContext& ctx, const SpecialKeyInput& in, RecordWriter& to, cons
                  .von = in.period.von,
                  .bis = in.period.bis,
                  .upn = in.row.upn()};
-  st = to.insert(r);
-  if (st != db::kOk && st != db::kDupKey) ctx.fail(st, "Insert 331Zk1_Status %d", st);
+  to.insertUnlessStored(ctx, r, "Insert 331Zk1_Status %d");
 }
 
 }  // namespace

@@ -195,11 +195,21 @@ db::Written WorkRecords::insertOrAdd(const Record& r) {
        r.stz.substr(0, kWorkKindWidth), r.bdt, r.pnr, r.zkt, r.lna, r.lgr, r.kst, r.ktr});
 }
 
-void RecordWriter::insertUnlessStored(RunContext& ctx, const Record& r) {
-  if (gathering())
-    keep(r, Write{});
+void RecordWriter::insertUnlessStored(RunContext& ctx, const Record& r, const char* failed) {
+  if (gathering()) {
+    keep(r, Write{.storeFailed = failed});
+    return;
+  }
+  flush();
+  storeUnlessStored(ctx, r, failed);
+}
+
+void RecordWriter::storeUnlessStored(RunContext& ctx, const Record& r, const char* failed) {
+  const int st = store(r, false);
+  if (failed && st != db::kOk && st != db::kDupKey)
+    ctx.fail(st, failed, st);
   else
-    ctx.abortIfFatal(insert(r));
+    ctx.abortIfFatal(st);
 }
 
 void RecordWriter::keep(const Record& r, const Write& write) {
@@ -241,7 +251,7 @@ void RecordWriter::writeAgain(size_t firstRow) {
     if (c.write.adds())
       writeNow(*gatherFor_, *this, c.record, c.write.insertFailed, c.write.updateFailed);
     else
-      gatherFor_->abortIfFatal(store(c.record, false));
+      storeUnlessStored(*gatherFor_, c.record, c.write.storeFailed);
   }
 }
 

@@ -81,9 +81,10 @@ class RecordWriter {
     flush();
     return store(r, true);
   }
-  // Inserts the record unless its key is stored already; only -9999 counts
-  // (it ends the run). A gathering writer keeps it for its next flush.
-  void insertUnlessStored(RunContext& ctx, const Record& r);
+  // Inserts the record unless its key is stored already. Another failure is
+  // logged with `failed` (a format taking the status) when given; -9999 ends
+  // the run. A gathering writer keeps it for its next flush.
+  void insertUnlessStored(RunContext& ctx, const Record& r, const char* failed = nullptr);
   // Insert-or-add: a record whose key is stored already gets its minutes,
   // days and counter added to the stored record, whose cost type it replaces.
   virtual db::Written insertOrAdd(const Record& r) = 0;
@@ -113,10 +114,12 @@ class RecordWriter {
 
  private:
   // What a call asked for: insert-or-add with its messages, or an insert
-  // that leaves a stored key alone (no messages).
+  // that leaves a stored key alone (with the message of other failures, if
+  // any).
   struct Write {
     const char* insertFailed = nullptr;
     const char* updateFailed = nullptr;
+    const char* storeFailed = nullptr;
     bool adds() const { return insertFailed != nullptr; }
   };
   // One call, kept to write it again after a failure.
@@ -127,6 +130,7 @@ class RecordWriter {
   };
   void keep(const Record& r, const Write& write);
   void writeAgain(size_t firstRow);
+  void storeUnlessStored(RunContext& ctx, const Record& r, const char* failed);
   void forget();
 
   RunContext* gatherFor_ = nullptr;

@@ -122,7 +122,8 @@ TEST_F(RecordsTest, GatheredRecordsEndAsRecordsWrittenAtOnce) {
   other.zkt = "UEB", stored.zkt = "NACHT", tooLong.lna = "123456";
   struct Call {
     Record record;
-    bool adds = true;  // insert-or-add, else an insert that leaves a stored key alone
+    bool adds = true;              // insert-or-add, else an insert that leaves a stored key alone
+    const char* failed = nullptr;  // the message of the insert's other failures
   };
   std::vector<Call> manyKeys;
   for (int i = 0; i < 70; ++i) {
@@ -141,6 +142,9 @@ TEST_F(RecordsTest, GatheredRecordsEndAsRecordsWrittenAtOnce) {
       {"value too long", {{first}, {tooLong}, {other}, {second}}, 2},
       {"inserts unless stored", {{first, false}, {second, false}, {second}, {other, false}}, 2},
       {"insert meets a stored row", {{other}, {stored, false}}, 1},
+      {"insert logs a value too long",
+       {{first, false, "plain %d"}, {tooLong, false, "plain %d"}, {stored, false, "plain %d"}},
+       1},
   };
   const std::string all =
       "select Zk1Stz,Zk1Bdt,Zk1Pnr,Zk1Zkt,Zk1Lna,Zk1Lgr,Zk1Kst,Zk1Ktr,Zk1Krt,Zk1Std,Zk1Tge,Zk1Stg,"
@@ -159,7 +163,7 @@ TEST_F(RecordsTest, GatheredRecordsEndAsRecordsWrittenAtOnce) {
         if (call.adds)
           insertOrAdd(ctx, writer, call.record, "ins %d", "upd %d");
         else
-          writer.insertUnlessStored(ctx, call.record);
+          writer.insertUnlessStored(ctx, call.record, call.failed);
       if (gather) {
         EXPECT_EQ(inst.scalar("select count(*) from Hor331Zk1"), "1");  // nothing before the flush
         writer.flush();
@@ -172,7 +176,7 @@ TEST_F(RecordsTest, GatheredRecordsEndAsRecordsWrittenAtOnce) {
     EXPECT_EQ(expected[1].size(), c.rowsAfterFlush + 1);
     EXPECT_EQ(logged[1], logged[0]);
   }
-  EXPECT_EQ(log(), (Lines{"ins -12899", "ins -12899"}));
+  EXPECT_EQ(log(), (Lines{"ins -12899", "ins -12899", "plain -12899", "plain -12899"}));
 }
 
 }  // namespace
