@@ -73,6 +73,15 @@ bool addWithin(T& sum, int64_t more) {
   return true;
 }
 
+// The status of an insert that leaves a stored key alone: another failure is
+// logged with `failed` when given; -9999 ends the run.
+void unlessStored(RunContext& ctx, int st, const char* failed) {
+  if (failed && st != db::kOk && st != db::kDupKey)
+    ctx.fail(st, failed, st);
+  else
+    ctx.abortIfFatal(st);
+}
+
 void writeNow(RunContext& ctx, RecordWriter& to, const Record& r, const char* insertFailed,
               const char* updateFailed) {
   const db::Written w = to.insertOrAdd(r);
@@ -196,20 +205,10 @@ db::Written WorkRecords::insertOrAdd(const Record& r) {
 }
 
 void RecordWriter::insertUnlessStored(RunContext& ctx, const Record& r, const char* failed) {
-  if (gathering()) {
+  if (gathering())
     keep(r, Write{.storeFailed = failed});
-    return;
-  }
-  flush();
-  storeUnlessStored(ctx, r, failed);
-}
-
-void RecordWriter::storeUnlessStored(RunContext& ctx, const Record& r, const char* failed) {
-  const int st = store(r, false);
-  if (failed && st != db::kOk && st != db::kDupKey)
-    ctx.fail(st, failed, st);
   else
-    ctx.abortIfFatal(st);
+    unlessStored(ctx, insert(r), failed);
 }
 
 void RecordWriter::keep(const Record& r, const Write& write) {
@@ -251,7 +250,7 @@ void RecordWriter::writeAgain(size_t firstRow) {
     if (c.write.adds())
       writeNow(*gatherFor_, *this, c.record, c.write.insertFailed, c.write.updateFailed);
     else
-      storeUnlessStored(*gatherFor_, c.record, c.write.storeFailed);
+      unlessStored(*gatherFor_, store(c.record, false), c.write.storeFailed);
   }
 }
 

@@ -130,7 +130,6 @@ class RecordWriter {
   };
   void keep(const Record& r, const Write& write);
   void writeAgain(size_t firstRow);
-  void storeUnlessStored(RunContext& ctx, const Record& r, const char* failed);
   void forget();
 
   RunContext* gatherFor_ = nullptr;
