@@ -45,8 +45,10 @@ Calendar::Calendar(RunContext& ctx) {
   ctx.abortIfFatal(st);
   inMemory_ = st == db::kNoData && dates;
   if (!inMemory_) days_.clear();
-  std::stable_sort(days_.begin(), days_.end(),
-                   [](const Day& a, const Day& b) { return a.day < b.day; });
+  const auto earlier = [](const Day& a, const Day& b) { return a.day < b.day; };
+  // The table's days usually come in order already.
+  if (!std::is_sorted(days_.begin(), days_.end(), earlier))
+    std::stable_sort(days_.begin(), days_.end(), earlier);
 }
 
 std::vector<const Calendar::Day*> Calendar::between(const std::string& von,

@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <ctime>
+#include <utility>
 #include <vector>
 
 namespace lug::db::oracle {
@@ -90,7 +91,7 @@ struct FormatItem {
   char literal;
 };
 
-std::vector<FormatItem> parseFormat(std::string_view f) {
+std::vector<FormatItem> readFormat(std::string_view f) {
   static const struct {
     const char* text;
     Element element;
@@ -114,10 +115,35 @@ std::vector<FormatItem> parseFormat(std::string_view f) {
   return items;
 }
 
+// The items of a format, read once per format text: the program's formats
+// are a few constants, used for every date of a run. A format beyond the
+// first few dozen (a text a statement took from data) is read into `scratch`.
+const std::vector<FormatItem>& parseFormat(std::string_view f, std::vector<FormatItem>& scratch) {
+  constexpr size_t kKeptFormats = 64;
+  thread_local std::vector<std::pair<std::string, std::vector<FormatItem>>> kept;
+  for (const auto& [text, items] : kept)
+    if (text == f) return items;
+  if (kept.size() < kKeptFormats) return kept.emplace_back(f, readFormat(f)).second;
+  scratch = readFormat(f);
+  return scratch;
+}
+
+// `value` with at least `width` digits, zeros in front ("%0*d").
 void appendNumber(std::string& out, int value, int width) {
-  char buf[16];
-  std::snprintf(buf, sizeof buf, "%0*d", width, value);
-  out += buf;
+  if (value < 0) {
+    char buf[16];
+    std::snprintf(buf, sizeof buf, "%0*d", width, value);
+    out += buf;
+    return;
+  }
+  char digits[16];
+  int n = 0;
+  do {
+    digits[n++] = static_cast<char>('0' + value % 10);
+    value /= 10;
+  } while (value > 0);
+  for (int pad = width - n; pad > 0; --pad) out += '0';
+  while (n > 0) out += digits[--n];
 }
 
 const char* utf8Advance(const char* p, const char* end) {
@@ -204,7 +230,8 @@ DateTime parseDate(std::string_view text) {
 
 std::string toChar(const DateTime& d, std::string_view format) {
   std::string out;
-  for (const FormatItem& item : parseFormat(format)) {
+  std::vector<FormatItem> scratch;
+  for (const FormatItem& item : parseFormat(format, scratch)) {
     switch (item.element) {
       case Element::Year4:
         appendNumber(out, d.year, 4);
@@ -239,7 +266,8 @@ DateTime toDate(std::string_view text, std::string_view format) {
   DateTime d{-1, -1, 1, 0, 0, 0};  // year and month not given yet
   int shortYear = -1;
   size_t pos = 0;
-  for (const FormatItem& item : parseFormat(format)) {
+  std::vector<FormatItem> scratch;
+  for (const FormatItem& item : parseFormat(format, scratch)) {
     switch (item.element) {
       case Element::Year4:
         d.year = readNumber(text, pos, 4);

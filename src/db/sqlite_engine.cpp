@@ -304,12 +304,18 @@ class SqliteEngine : public Engine {
 // up to kStatementJournalBytes (64 pages: the run's multi-row inserts change
 // a few dozen; a larger statement still goes to a file). The library takes
 // the limit as one block, allocated for each statement that journals, so it
-// stays small. Set before the library starts, once per process.
+// stays small. Without memory statistics, which nothing reads, an
+// allocation of the library takes no process-wide lock. Set before the
+// library starts, once per process.
 void configureLibrary() {
   constexpr int kStatementJournalBytes = 256 << 10;
-  static const int configured =
-      sqlite3_config(SQLITE_CONFIG_STMTJRNL_SPILL, kStatementJournalBytes);
-  (void)configured;  // fails only when the library was started already
+  static const bool configured = [] {
+    // Each fails only when the library was started already.
+    sqlite3_config(SQLITE_CONFIG_STMTJRNL_SPILL, kStatementJournalBytes);
+    sqlite3_config(SQLITE_CONFIG_MEMSTATUS, 0);
+    return true;
+  }();
+  (void)configured;
 }
 
 }  // namespace

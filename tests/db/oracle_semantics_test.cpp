@@ -3,6 +3,7 @@
 #include <cstdlib>
 
 #include "db/db_fixture.h"
+#include "db/oracle.h"
 #include "db/shared_ops.h"
 
 namespace lug::db {
@@ -88,6 +89,25 @@ TEST_F(OracleSemanticsTest, ToDateReadsEveryFormatOfTheProgram) {
   EXPECT_EQ(eval("TO_DATE(:b0,'yyyy.mm.dd')", {"2024.02.30"}, out), -1847);
   EXPECT_EQ(out, "");
   EXPECT_EQ(eval("TO_DATE(:b0,'yyyy.mm.dd')", {"05.03.2024"}, out), -1861);
+}
+
+// Formats are read once and kept; a run that meets more formats than are
+// kept (texts taken from data) reads the others each time, and every format
+// keeps its own meaning.
+TEST(OracleDates, EveryFormatKeepsItsMeaningHoweverManyThereAre) {
+  const oracle::DateTime day{.year = 2024, .month = 3, .day = 5, .hour = 7};
+  for (int pass = 0; pass < 2; ++pass) {
+    for (size_t n = 1; n <= 100; ++n) {
+      const std::string separators(n, '/');
+      const std::string format = "dd" + separators + "mm.yyyy hh24";
+      const std::string text = oracle::toChar(day, format);
+      ASSERT_EQ(text, "05" + separators + "03.2024 07") << format;
+      EXPECT_EQ(oracle::toDate(text, format), day) << format;
+    }
+  }
+  EXPECT_EQ(oracle::canonical(day), "2024.03.05 07:00:00");
+  EXPECT_EQ(oracle::canonical({.year = 5, .month = 1, .day = 2}), "0005.01.02");
+  EXPECT_EQ(oracle::toChar({.year = 2009, .month = 12, .day = 31}, "yymmdd"), "091231");
 }
 
 TEST_F(OracleSemanticsTest, ToDateOfATimeAloneIsATimeOfTheCurrentMonth) {
