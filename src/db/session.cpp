@@ -59,19 +59,31 @@ int storeNumber(void* target, const Value& v) {
   return kOk;
 }
 
-std::string textOf(const Value& v, bool asStored) {
+// Whether a stored text is a date with its time of day.
+bool dateWithTime(const std::string& stored) {
+  return stored.size() == 19 && oracle::looksLikeDate(stored);
+}
+
+// Writes the text of a fetched value into `out`, reusing its storage.
+void storeText(const Value& v, bool asStored, std::string& out) {
   switch (v.type) {
     case Value::Type::Int:
-      return oracle::numberText(v.i);
+      out = oracle::numberText(v.i);
+      return;
     case Value::Type::Real:
-      return oracle::numberText(v.d);
+      out = oracle::numberText(v.d);
+      return;
     case Value::Type::Text:
       // A date read as text arrives in the session format, without its time.
-      return asStored ? v.s : dayAsFetched(v.s);
+      if (!asStored && dateWithTime(v.s))
+        out.assign(v.s, 0, 10);
+      else
+        out.assign(v.s);
+      return;
     case Value::Type::Null:
-      break;
+      out.clear();
+      return;
   }
-  return {};
 }
 
 // Adds the time from its construction to its end to the statement count the
@@ -126,7 +138,7 @@ Value In::value() const {
 }
 
 std::string dayAsFetched(const std::string& stored) {
-  return stored.size() == 19 && oracle::looksLikeDate(stored) ? stored.substr(0, 10) : stored;
+  return dateWithTime(stored) ? stored.substr(0, 10) : stored;
 }
 
 void Out::clear() const {
@@ -158,7 +170,7 @@ int Out::store(const Value& v, bool indicator) const {
   if (null) return indicator ? kOk : kNullFetch;
   switch (kind_) {
     case Kind::Text:
-      *static_cast<std::string*>(target_) = textOf(v, asStored_);
+      storeText(v, asStored_, *static_cast<std::string*>(target_));
       return kOk;
     case Kind::Short:
       return storeNumber<int16_t>(target_, v);
