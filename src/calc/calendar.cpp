@@ -10,11 +10,39 @@ namespace {
 
 constexpr char kCalendar[] = "select BakDtm  from HORSYSTEM.Hor133Bak";
 
+// The parts of a day stored as "yyyy.mm.dd" without a time, as nearly every
+// calendar day is; false for any other text.
+bool plainDay(const std::string& s, db::oracle::DateTime& day) {
+  const auto digits = [&](size_t from, size_t n) {
+    int value = 0;
+    for (size_t i = from; i < from + n; ++i) {
+      if (s[i] < '0' || s[i] > '9') return -1;
+      value = value * 10 + (s[i] - '0');
+    }
+    return value;
+  };
+  if (s.size() != 10 || s[4] != '.' || s[7] != '.') return false;
+  day = {.year = digits(0, 4), .month = digits(5, 2), .day = digits(8, 2)};
+  return day.year >= 1 && day.month >= 1 && day.day >= 1 &&
+         day.day <= db::oracle::daysInMonth(day.year, day.month);
+}
+
 // The text "(BakDtm+1)" reads for a stored day, by the date rules the
 // engines' own date arithmetic follows (db/oracle.h); computed here rather
 // than by the server, which would call its date functions once per day.
 // False for a text that is no date: the statement would fail on it.
 bool dayAfter(const std::string& stored, std::string& next) {
+  db::oracle::DateTime d;
+  if (plainDay(stored, d) && d.year < 9999) {  // the day after 9999.12.31 is no date
+    if (d.day < db::oracle::daysInMonth(d.year, d.month))
+      ++d.day;
+    else if (d.month < 12)
+      d.day = 1, ++d.month;
+    else
+      d.day = 1, d.month = 1, ++d.year;
+    next = db::oracle::canonical(d);
+    return true;
+  }
   try {
     next = db::dayAsFetched(
         db::oracle::canonical(db::oracle::addDays(db::oracle::parseDate(stored), 1)));

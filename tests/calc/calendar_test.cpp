@@ -19,6 +19,9 @@ using CalendarTest = CalcTest;
 // its text, no day for an empty bound.
 TEST_F(CalendarTest, DaysOfASpanAsTheStatementSelectsThem) {
   inst.insert("HORSYSTEM.Hor133Bak", {{"BakDtm", "2024.02.10 12:00:00"}});
+  // Beyond the installation's calendar (1990 to 2099).
+  for (const char* day : {"0001.01.01", "1900.02.28", "2100.02.28", "2100.12.31", "9998.12.31"})
+    inst.insert("HORSYSTEM.Hor133Bak", {{"BakDtm", day}});
   const Calendar& calendar = Calendar::of(ctx);
   ASSERT_TRUE(calendar.inMemory());
   const struct {
@@ -27,6 +30,9 @@ TEST_F(CalendarTest, DaysOfASpanAsTheStatementSelectsThem) {
                {"2024.02.10", "2024.02.10"},
                {"2024.02.10 12:00:00", "2024.02.11"},
                {"2024.12.31", "2025.01.01"},
+               {"0001.01.01", "1990.01.01"},
+               {"1999.12.31", "2000.03.01"},
+               {"2099.12.31", "9999.12.31"},
                {"2024.03.01", "2024.02.01"},
                {"", "2024.02.29"},
                {"2024.02.01", ""}};
