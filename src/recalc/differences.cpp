@@ -1,6 +1,7 @@
 #include "recalc/differences.h"
 
 #include <algorithm>
+#include <bit>
 #include <vector>
 
 #include "base/run_statements.h"
@@ -243,11 +244,16 @@ class NewRowsOfEmployee {
     rows_.clear();
   }
 
+  // The employees' alternatives are padded to a power of two with the last
+  // employee: the same rows go, and a run prepares at most seven texts of
+  // the statement instead of one for every number of employees.
   void deleteEmployees() {
     if (employees_.empty()) return;
+    const size_t alternatives = std::bit_ceil(employees_.size());
     std::vector<db::In> in{stz_, bdt_, ctx_.runKey()};
-    for (const std::string& pnr : employees_) in.emplace_back(pnr);
-    ctx_.abortIfFatal(ctx_.db.exec(db::moreAlternatives(kConsumeEmployees, employees_.size()), in));
+    for (size_t i = 0; i < alternatives; ++i)
+      in.emplace_back(employees_[std::min(i, employees_.size() - 1)]);
+    ctx_.abortIfFatal(ctx_.db.exec(db::moreAlternatives(kConsumeEmployees, alternatives), in));
     employees_.clear();
   }
 
