@@ -1,37 +1,41 @@
 #pragma once
-// The calendar of the suite (HORSYSTEM.Hor133Bak), read with one cursor at
-// its first use in a run and served from memory: every stored day with the
-// day after it, as "select BakDtm ,(BakDtm+1)" reads them. A run never
-// changes the calendar. When it cannot be read, inMemory() is false and the
-// callers run their statements instead.
+// The calendar of the suite (HORSYSTEM.Hor133Bak) as the period accounts walk
+// it: for a span, every stored day between its bounds (compared as text) with
+// the day after it, as "select BakDtm ,(BakDtm+1)" reads them. Each span is
+// read with one cursor at its first use in a run and then served from
+// memory; a run asks about a few spans (its periods), and never changes the
+// calendar.
+#include <map>
 #include <string>
-#include <vector>
 
 #include "base/run_context.h"
+#include "calc/source_rows.h"
 
 namespace lug::calc {
 
 class Calendar {
  public:
-  struct Day {
-    std::string day;   // as stored, with a time of day
-    std::string next;  // the day after
+  // The day after a stored day as the statement reads it.
+  struct Next {
+    std::string next;
+    int status = 0;  // 0, or -1405 when the day after is NULL
+    int rows = 0;    // rows of the stored day
   };
+  using Days = std::map<std::string, Next>;  // by the day as stored
 
-  // The run's calendar, read at the first call.
+  // The run's calendar.
   static Calendar& of(RunContext& ctx);
 
-  bool inMemory() const { return inMemory_; }
-
-  // The days that "BakDtm>=:von and BakDtm<=:bis" selects (compared as text),
-  // in the order of their texts.
-  std::vector<const Day*> between(const std::string& von, const std::string& bis) const;
+  // The days of the span; nullptr when they could not be read (the caller's
+  // statements then answer, and meet the failure).
+  const Days* span(RunContext& ctx, const Span& span);
 
  private:
-  explicit Calendar(RunContext& ctx);
-
-  std::vector<Day> days_;  // ordered by day
-  bool inMemory_ = false;
+  struct Read {
+    Days days;
+    bool complete = false;
+  };
+  std::map<std::pair<std::string, std::string>, Read> spans_;
 };
 
 }  // namespace lug::calc

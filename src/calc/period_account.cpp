@@ -1,7 +1,5 @@
 #include "calc/period_account.h"
 
-#include <map>
-
 #include "calc/calendar.h"
 #include "calc/day_counts.h"
 #include "calc/employee_days.h"
@@ -15,8 +13,6 @@ constexpr char kDayCursor[] =
     "and ZkbDtm<=:b3) and (ZkbStd>0 or :b4<>0)) order by ZkbDtm";
 constexpr char kNextCalendarDay[] =
     "select (BakDtm+1) into :b0  from HORSYSTEM.Hor133Bak where BakDtm=:b1";
-constexpr char kCalendarOfSpan[] =
-    "select BakDtm ,(BakDtm+1)  from HORSYSTEM.Hor133Bak where (BakDtm>=:b0 and BakDtm<=:b1)";
 constexpr char kLastTargetDayBefore[] =
     "select max(TgbDtm) into :b0  from Hor320Tgb where (((TgbPnr=:b1 and TgbZtr=1) and TgbSol>0) "
     "and TgbDtm<:b2)";
@@ -29,19 +25,20 @@ constexpr char kAccountsOfDay[] =
 constexpr char kOpenFailedPeriodRecords[] = "Fehler 'SQLCurOpen_zeitraumkonto' (1): %d";
 constexpr char kOpenFailedWorkTable[] = "Fehler 'SQLCurOpen_zeitraumkonto' (2): %d";
 
-// The calendar days of a span and the day after each, read with one cursor
-// at the first use. A day of the span answers exactly as kNextCalendarDay
-// would; a day outside it, a day stored twice, and every day after a read
-// that failed go to that statement.
+// The calendar days of a span and the day after each, read once per run
+// (calc/calendar.h). A day of the span answers exactly as kNextCalendarDay
+// would; a day outside it, a day stored twice, and every day of a span whose
+// read failed go to that statement.
 class CalendarDays {
  public:
   CalendarDays(RunContext& ctx, const Span& span) : ctx_(ctx), span_(span) {}
 
   int next(const std::string& day, std::string& next) {
-    if (covers(day) && load_ == Load::NotYet) load();
-    if (!covers(day) || load_ != Load::Done) return read(day, next);
-    const auto it = days_.find(day);
-    if (it == days_.end()) {
+    if (!covers(day)) return read(day, next);
+    if (!asked_) days_ = Calendar::of(ctx_).span(ctx_, span_), asked_ = true;
+    if (!days_) return read(day, next);
+    const auto it = days_->find(day);
+    if (it == days_->end()) {
       next.clear();
       return db::kNoData;
     }
@@ -51,13 +48,6 @@ class CalendarDays {
   }
 
  private:
-  struct Next {
-    std::string next;
-    int status = 0;  // 0, or -1405 when the day after is NULL
-    int rows = 0;
-  };
-  enum class Load { NotYet, Done, Failed };
-
   // Every stored day that equals a day between the bounds (compared as
   // text, as the statement does) lies between them.
   bool covers(const std::string& day) const {
@@ -70,37 +60,10 @@ class CalendarDays {
     return st;
   }
 
-  void load() {
-    const Calendar& calendar = Calendar::of(ctx_);
-    if (calendar.inMemory()) {
-      for (const Calendar::Day* d : calendar.between(span_.von, span_.bis)) {
-        Next& entry = days_[d->day];
-        entry.next = d->next;
-        ++entry.rows;
-      }
-      load_ = Load::Done;
-      return;
-    }
-    db::Cursor rows(ctx_.db, kCalendarOfSpan, db::Cursor::Mode::FewRows);
-    int st = rows.open({span_.von, span_.bis});
-    std::string day, next;
-    while (st == db::kOk || st == db::kNullFetch) {
-      st = rows.fetch({db::Out(day).asStored(), db::Out(next).required()});
-      if (st != db::kOk && st != db::kNullFetch) break;
-      Next& entry = days_[day];
-      entry.next = next;
-      entry.status = st;
-      ++entry.rows;
-    }
-    rows.close();
-    ctx_.abortIfFatal(st);
-    load_ = st == db::kNoData ? Load::Done : Load::Failed;
-  }
-
   RunContext& ctx_;
   const Span span_;
-  Load load_ = Load::NotYet;
-  std::map<std::string, Next> days_;
+  bool asked_ = false;
+  const Calendar::Days* days_ = nullptr;  // the run's, once asked
 };
 
 struct Day {
