@@ -69,8 +69,13 @@ class SqliteStatement : public EngineStatement {
   int execute(const std::vector<Value>& params, Reading) override {
     sqlite3_reset(stmt_);
     if (int status = beginIfNeeded(db_); status != kOk) return status;
-    for (size_t i = 0; i < params.size(); ++i) {
-      int rc = bind(static_cast<int>(i) + 1, params[i]);
+    // The statement keeps the values it is bound to until it is bound anew,
+    // so the library reads their texts in place instead of copying each; a
+    // binding of an earlier call that this one leaves out is cleared.
+    if (params.size() != bound_.size()) sqlite3_clear_bindings(stmt_);
+    bound_ = params;
+    for (size_t i = 0; i < bound_.size(); ++i) {
+      int rc = bind(static_cast<int>(i) + 1, bound_[i]);
       if (rc != SQLITE_OK) return statusOf(db_, rc);
     }
     pending_ = sqlite3_step(stmt_);
@@ -110,7 +115,7 @@ class SqliteStatement : public EngineStatement {
         return sqlite3_bind_double(stmt_, pos, v.d);
       case Value::Type::Text:
         return sqlite3_bind_text(stmt_, pos, v.s.data(), static_cast<int>(v.s.size()),
-                                 SQLITE_TRANSIENT);
+                                 SQLITE_STATIC);
     }
     return SQLITE_MISUSE;
   }
@@ -147,6 +152,7 @@ class SqliteStatement : public EngineStatement {
   sqlite3_stmt* stmt_;
   int pending_ = 0;
   int64_t changes_ = 0;
+  std::vector<Value> bound_;  // the values bound last
   std::vector<Value> row_;
 };
 
