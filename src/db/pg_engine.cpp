@@ -15,6 +15,7 @@
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <string_view>
 
 #include "db/engine.h"
 #include "db/oracle.h"
@@ -71,27 +72,37 @@ Oid naturalType(const Value& v) {
   }
 }
 
-Value columnValue(const PGresult* r, int row, int col) {
-  if (PQgetisnull(r, row, col)) return Value::null();
+// Reads one field into `v`, reusing the storage of its text.
+void readColumn(const PGresult* r, int row, int col, Value& v) {
+  if (PQgetisnull(r, row, col)) {
+    v.type = Value::Type::Null;
+    return;
+  }
   const char* text = PQgetvalue(r, row, col);
   switch (PQftype(r, col)) {
     case kInt2:
     case kInt4:
     case kInt8:
-      return Value::integer(std::strtoll(text, nullptr, 10));
+      v.type = Value::Type::Int, v.i = std::strtoll(text, nullptr, 10);
+      return;
     case kBool:
-      return Value::integer(text[0] == 't' ? 1 : 0);
+      v.type = Value::Type::Int, v.i = text[0] == 't' ? 1 : 0;
+      return;
     case kFloat4:
     case kFloat8:
-      return Value::real(std::strtod(text, nullptr));
+      v.type = Value::Type::Real, v.d = std::strtod(text, nullptr);
+      return;
     case kNumeric: {
-      const std::string s = text;
-      if (s.find_first_of(".eEN") == std::string::npos && s.size() < 19)
-        return Value::integer(std::strtoll(text, nullptr, 10));
-      return Value::real(std::strtod(text, nullptr));
+      const std::string_view digits(text, static_cast<size_t>(PQgetlength(r, row, col)));
+      if (digits.find_first_of(".eEN") == std::string_view::npos && digits.size() < 19)
+        v.type = Value::Type::Int, v.i = std::strtoll(text, nullptr, 10);
+      else
+        v.type = Value::Type::Real, v.d = std::strtod(text, nullptr);
+      return;
     }
     default:
-      return Value::text(std::string(text, static_cast<size_t>(PQgetlength(r, row, col))));
+      v.type = Value::Type::Text;
+      v.s.assign(text, static_cast<size_t>(PQgetlength(r, row, col)));
   }
 }
 
@@ -155,8 +166,7 @@ class PgStatement : public EngineStatement {
     ++row_;
     const int n = PQnfields(rows_.get());
     current_.resize(static_cast<size_t>(n));
-    for (int i = 0; i < n; ++i)
-      current_[static_cast<size_t>(i)] = columnValue(rows_.get(), row_, i);
+    for (int i = 0; i < n; ++i) readColumn(rows_.get(), row_, i, current_[static_cast<size_t>(i)]);
     return kOk;
   }
 
