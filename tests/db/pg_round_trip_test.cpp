@@ -115,5 +115,23 @@ TEST_F(PgOnly, RunLockKeepsASecondRunOut) {
   EXPECT_EQ(taken, kOk);
 }
 
+// The statistics of a table the run filled are there for the statements
+// after the refresh, and the smaller sample it takes stays with the refresh.
+TEST_F(PgOnly, RefreshedStatisticsServeTheRunAndLeaveTheSampleSizeAlone) {
+  for (int i = 0; i < 300; ++i)
+    ASSERT_EQ(db().exec(kInsertMode, {std::to_string(i), int16_t{1}}), kOk);
+  ASSERT_EQ(db().refreshStatistics("Hor155Sfr"), kOk);
+  static const char kStatistics[] =
+      "select count(*) into :b0  from pg_stats where tablename='hor155sfr'";
+  static const char kSampleSize[] =
+      "select current_setting('default_statistics_target') into :b0  from dual";
+  int32_t columns = 0;
+  std::string target;
+  ASSERT_EQ(db().exec(kStatistics, {}, {columns}), kOk);
+  ASSERT_EQ(db().exec(kSampleSize, {}, {target}), kOk);
+  EXPECT_EQ(columns, 2);
+  EXPECT_EQ(target, "100");
+}
+
 }  // namespace
 }  // namespace lug::test
