@@ -201,12 +201,12 @@ std::optional<std::vector<EmployeeDays::Attendance>> EmployeeDays::bookedAttenda
 
 DaysAhead::DaysAhead(RunContext& ctx)
     : ctx_(ctx),
-      attendance_(kAttendanceAhead, outputs),
-      records_(kDayRecordsAhead, outputs),
-      bookings_(kDayBookingsAhead, outputs),
-      monthMaximum_(kMonthMaximumAhead,
+      attendance_(ctx, kAttendanceAhead, outputs),
+      records_(ctx, kDayRecordsAhead, outputs),
+      bookings_(ctx, kDayBookingsAhead, outputs),
+      monthMaximum_(ctx, kMonthMaximumAhead,
                     [](MonthMaximum& r) { return std::vector<db::Out>{r.max}; }),
-      masterCost_(kMasterCostAhead, [](CostAssignment& r) {
+      masterCost_(ctx, kMasterCostAhead, [](CostAssignment& r) {
         return std::vector<db::Out>{r.kst, r.ktr, r.krt};
       }) {}
 

@@ -8,7 +8,9 @@
 // with other values than the window's, or one the walk does not name, is left
 // to the employee's own statement (nullptr); so is every employee of a window
 // whose read failed, so that the employee's statement meets the failure and
-// reports it as before.
+// reports it as before. The statement reads tables the run never writes: the
+// window after the one read is sent aside (db::Cursor::Mode::Aside) with the
+// same values, so that a server reads it while the walk computes this one.
 #include <algorithm>
 #include <memory>
 #include <optional>
@@ -31,66 +33,79 @@ class RowsAhead {
   static constexpr size_t kEmployees = 32;         // as many as LUG_PNRS_AHEAD names
   using Outputs = std::vector<db::Out> (*)(Row&);  // the columns after the personnel number
 
-  RowsAhead(const char* statement, Outputs outputs) : statement_(statement), outputs_(outputs) {}
+  RowsAhead(RunContext& ctx, const char* statement, Outputs outputs)
+      : cursor_(ctx.db, statement, db::Cursor::Mode::Aside), outputs_(outputs) {}
 
   using Rows = std::shared_ptr<const std::vector<Row>>;
 
   // The employee's rows, in the order the statement fetched them.
   Rows of(RunContext& ctx, const std::string& pnr, const std::vector<db::In>& values) {
     if (const auto it = rows_.find(pnr); it != rows_.end())
-      return same(values) ? it->second : nullptr;
+      return same(values, values_) ? it->second : nullptr;
     const std::vector<std::string>& ahead = ctx.walkAhead;
-    auto next = std::find(ahead.begin(), ahead.end(), pnr);
-    if (next == ahead.end()) return nullptr;
+    const auto first = std::find(ahead.begin(), ahead.end(), pnr);
+    if (first == ahead.end()) return nullptr;
+    const auto following = first + std::min<ptrdiff_t>(kEmployees, ahead.end() - first);
+    const std::vector<std::string> window(first, following);
     rows_.clear();
     values_ = values;
-    std::vector<db::In> in;
-    for (; next != ahead.end() && in.size() < kEmployees; ++next) {
-      in.emplace_back(*next);
-      rows_.try_emplace(*next, std::make_shared<std::vector<Row>>());
-    }
-    in.resize(kEmployees, db::In(""));
-    in.insert(in.end(), values.begin(), values.end());
+    for (const std::string& p : window) rows_.try_emplace(p, std::make_shared<std::vector<Row>>());
     // After a failed read the window's employees keep no rows: each reads
     // with its own statement, and none of them reads the window again.
-    if (!read(ctx, in))
+    if (!read(window))
       for (auto& [windowPnr, rows] : rows_) rows.reset();
+    sent_ = std::vector<std::string>(
+        following, following + std::min<ptrdiff_t>(kEmployees, ahead.end() - following));
+    sentValues_ = values_;
+    if (!sent_.empty() && cursor_.send(inputs(sent_)) != db::kOk) sent_.clear();
     return rows_[pnr];
   }
 
  private:
-  bool same(const std::vector<db::In>& values) const {
-    if (values.size() != values_.size()) return false;
+  static bool same(const std::vector<db::In>& values, const std::vector<db::In>& other) {
+    if (values.size() != other.size()) return false;
     for (size_t i = 0; i < values.size(); ++i) {
-      const db::Value a = values[i].value(), b = values_[i].value();
+      const db::Value a = values[i].value(), b = other[i].value();
       if (a.type != b.type || a.i != b.i || a.d != b.d || a.s != b.s) return false;
     }
     return true;
   }
 
+  // The window's personnel numbers, NULL for the missing ones, then the values.
+  std::vector<db::In> inputs(const std::vector<std::string>& window) const {
+    std::vector<db::In> in(window.begin(), window.end());
+    in.resize(kEmployees, db::In(""));
+    in.insert(in.end(), values_.begin(), values_.end());
+    return in;
+  }
+
   // True when every row was read, each of a personnel number of the window
   // (a number the engine compares otherwise than as the same text would
-  // leave the rows of its employee unknown).
-  bool read(RunContext& ctx, const std::vector<db::In>& in) {
-    db::Cursor cursor(ctx.db, statement_, db::Cursor::Mode::FewRows);
-    int st = cursor.open(in);
+  // leave the rows of its employee unknown). The window sent aside before
+  // is taken when it is this one with the same values.
+  bool read(const std::vector<std::string>& window) {
+    if (sent_ != window || !same(sentValues_, values_)) cursor_.close();  // sent for others
+    int st = cursor_.open(inputs(window));
     std::string pnr;
     Row row;
     std::vector<db::Out> out = outputs_(row);
     out.insert(out.begin(), db::Out(pnr));
     auto of = rows_.end();  // the rows of the last personnel number
-    while (st == db::kOk && (st = cursor.fetch(out)) == db::kOk) {
+    while (st == db::kOk && (st = cursor_.fetch(out)) == db::kOk) {
       if (of == rows_.end() || of->first != pnr) of = rows_.find(pnr);
       if (of == rows_.end()) break;
       of->second->push_back(row);
     }
-    cursor.close();
+    cursor_.close();
     return st == db::kNoData;
   }
 
-  const char* const statement_;
+  db::Cursor cursor_;
   const Outputs outputs_;
   std::vector<db::In> values_;  // of the window
+  // The window sent aside and the values it was sent with.
+  std::vector<std::string> sent_;
+  std::vector<db::In> sentValues_;
   // Every pnr of the window, also those without rows; no rows at all
   // (nullptr) after a failed read.
   std::unordered_map<std::string, std::shared_ptr<std::vector<Row>>> rows_;

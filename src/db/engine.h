@@ -44,6 +44,17 @@ class EngineStatement {
   virtual int64_t changes() const = 0;
   // Ends the current execution so the statement can run again.
   virtual void reset() = 0;
+  // Starts a select over few rows (Reading::FewRows) that collect() later
+  // takes, so that an engine with a second connection lets the server read
+  // while the session goes on. Here the select runs at collect().
+  virtual int post(const std::vector<Value>& params) {
+    posted_ = params;
+    return 0;
+  }
+  virtual int collect() { return execute(posted_, Reading::FewRows); }
+
+ private:
+  std::vector<Value> posted_;
 };
 
 class Engine {
@@ -51,6 +62,13 @@ class Engine {
   virtual ~Engine() = default;
   virtual Dialect dialect() const = 0;
   virtual std::unique_ptr<EngineStatement> prepare(const std::string& text, int& status) = 0;
+  // A select of tables the run never writes, for post() and collect(): a
+  // server engine runs it on a second connection of its own, outside the
+  // session's transaction, beside the session's statements; the others (and
+  // a server engine whose second connection failed) like any statement.
+  virtual std::unique_ptr<EngineStatement> prepareAside(const std::string& text, int& status) {
+    return prepare(text, status);
+  }
   // Runs a statement without parameters or rows (table definitions).
   virtual int run(const std::string& text) = 0;
   virtual int setSchema(const std::string& schema) = 0;

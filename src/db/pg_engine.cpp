@@ -9,13 +9,16 @@
 // is one round trip. A cursor is a prepared DECLARE ... CURSOR WITH HOLD whose
 // rows come in batches of kBatch through a prepared FETCH; the first batch
 // travels with the DECLARE. Closing a cursor or freeing a statement travels
-// with the next round trip.
+// with the next round trip. Reads aside (Engine::prepareAside) run on a second
+// connection, opened at the first of them, which the server serves while the
+// session's own connection waits for the program.
 #include "db/pg_engine.h"
 
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <string_view>
+#include <utility>
 
 #include "db/engine.h"
 #include "db/oracle.h"
@@ -125,8 +128,9 @@ struct Form {
 
 class PgStatement : public EngineStatement {
  public:
-  PgStatement(std::shared_ptr<PgLink> link, std::string text)
-      : link_(std::move(link)), text_(std::move(text)), id_(link_->newName()) {
+  // Plain scope: a statement of the second connection, outside any transaction.
+  PgStatement(std::shared_ptr<PgLink> link, std::string text, PgScope scope = PgScope::Guarded)
+      : link_(std::move(link)), text_(std::move(text)), id_(link_->newName()), scope_(scope) {
     single_.name = "lug_s" + id_;
     declare_.name = "lug_d" + id_;
     fetch_.name = "lug_f" + id_;
@@ -145,13 +149,23 @@ class PgStatement : public EngineStatement {
     int status = ensure({{&single_, text_}}, params);
     if (status != kOk) return status;
     std::vector<PgResult> results;
-    status = link_->run({PgCommand::execute(single_.name, bind(single_, params))}, results,
-                        PgScope::Guarded);
+    status = link_->run({PgCommand::execute(single_.name, bind(single_, params))}, results, scope_);
+    return status == kOk ? took(std::move(results[0])) : status;
+  }
+
+  int post(const std::vector<Value>& params) override {
+    reset();
+    const int status = ensure({{&single_, text_}}, params);
     if (status != kOk) return status;
-    take(std::move(results[0]));
-    const char* count = PQcmdTuples(rows_.get());
-    changes_ = *count ? std::atoll(count) : 0;
-    return kOk;
+    ticket_ = link_->post({PgCommand::execute(single_.name, bind(single_, params))});
+    return ticket_ ? kOk : kFatal;
+  }
+
+  int collect() override {
+    if (!ticket_) return kFatal;
+    std::vector<PgResult> results;
+    const int status = link_->collect(std::exchange(ticket_, 0), results);
+    return status == kOk ? took(std::move(results[0])) : status;
   }
 
   int next() override {
@@ -175,6 +189,7 @@ class PgStatement : public EngineStatement {
   int64_t changes() const override { return changes_; }
 
   void reset() override {
+    if (ticket_) collect();  // the server's answer, which nobody wants any more
     finishCursor();
     rows_.reset();
     row_ = -1;
@@ -204,7 +219,7 @@ class PgStatement : public EngineStatement {
       commands.push_back(PgCommand::describe(f.prepared->name));
     }
     std::vector<PgResult> results;
-    int status = link_->run(commands, results, PgScope::Guarded);
+    int status = link_->run(commands, results, scope_);
     if (status != kOk) return status;
     for (size_t i = 0; i < forms.size(); ++i) {
       Prepared& p = *forms[i].prepared;
@@ -258,6 +273,14 @@ class PgStatement : public EngineStatement {
     return kOk;
   }
 
+  // The rows or the count of rows changed of a single execution.
+  int took(PgResult r) {
+    take(std::move(r));
+    const char* count = PQcmdTuples(rows_.get());
+    changes_ = *count ? std::atoll(count) : 0;
+    return kOk;
+  }
+
   void take(PgResult r) {
     rows_ = std::move(r);
     row_ = -1;
@@ -273,7 +296,9 @@ class PgStatement : public EngineStatement {
   std::shared_ptr<PgLink> link_;
   std::string text_;
   std::string id_;
+  PgScope scope_;
   Prepared single_, declare_, fetch_, close_;
+  int64_t ticket_ = 0;  // of a posted execution not yet collected
   PgResult rows_;
   int row_ = -1;
   std::vector<Value> current_;
@@ -290,7 +315,8 @@ std::string quotedSchema(const std::string& schema) {
 
 class PgEngine : public Engine {
  public:
-  explicit PgEngine(std::shared_ptr<PgLink> link) : link_(std::move(link)) {}
+  PgEngine(std::shared_ptr<PgLink> link, const ConnectRequest& request)
+      : link_(std::move(link)), request_(request) {}
 
   Dialect dialect() const override { return Dialect::Postgres; }
 
@@ -298,6 +324,13 @@ class PgEngine : public Engine {
     status = link_->broken() ? kFatal : kOk;
     if (status != kOk) return nullptr;
     return std::make_unique<PgStatement>(link_, text);
+  }
+
+  std::unique_ptr<EngineStatement> prepareAside(const std::string& text, int& status) override {
+    if (!aside_ && !asideFailed_) connectAside();
+    if (!aside_ || aside_->broken()) return prepare(text, status);
+    status = kOk;
+    return std::make_unique<PgStatement>(aside_, text, PgScope::Plain);
   }
 
   int run(const std::string& text) override {
@@ -319,10 +352,12 @@ class PgEngine : public Engine {
   }
 
   int setSchema(const std::string& schema) override {
-    return schemaQuery(schema,
-                       "select set_config('search_path', $2, false) from pg_namespace "
-                       "where nspname = $1",
-                       quotedSchema(schema) + ", horsystem");
+    const int status = switchSchema(*link_, schema);
+    if (status != kOk) return status;
+    schema_ = schema;
+    aside_.reset();  // connected again, in this schema, when a statement needs it
+    asideFailed_ = false;
+    return kOk;
   }
 
   int createSchema(const std::string& schema) override {
@@ -350,20 +385,44 @@ class PgEngine : public Engine {
   PgStats stats() const { return link_->stats(); }
 
  private:
+  // The second connection, in the session's schema; none when it fails.
+  void connectAside() {
+    int status = kOk;
+    aside_ = PgLink::connect(request_.service, request_.user, request_.password, status);
+    if (aside_ && !schema_.empty() && switchSchema(*aside_, schema_) != kOk) aside_.reset();
+    asideFailed_ = !aside_;
+  }
+
+  static int switchSchema(PgLink& link, const std::string& schema) {
+    return schemaQuery(link, schema,
+                       "select set_config('search_path', $2, false) from pg_namespace "
+                       "where nspname = $1",
+                       quotedSchema(schema) + ", horsystem");
+  }
+
+  int schemaQuery(const std::string& schema, const char* sql, std::optional<std::string> extra) {
+    return schemaQuery(*link_, schema, sql, std::move(extra));
+  }
+
   // A query on the schema's catalogue row: 0 for "t", 1 for "f", -1435
   // (ORA-01435: user does not exist) when there is no such schema.
-  int schemaQuery(const std::string& schema, const char* sql, std::optional<std::string> extra) {
+  static int schemaQuery(PgLink& link, const std::string& schema, const char* sql,
+                         std::optional<std::string> extra) {
     if (!validSchemaName(schema)) return -911;  // ORA-00911: invalid character
     PgParams params{lowerAscii(schema)};
     if (extra) params.push_back(extra);
     std::vector<PgResult> results;
-    int status = link_->run({PgCommand::query(sql, params)}, results, PgScope::Plain);
+    int status = link.run({PgCommand::query(sql, params)}, results, PgScope::Plain);
     if (status != kOk) return status;
     if (PQntuples(results[0].get()) == 0) return -1435;
     return std::string(PQgetvalue(results[0].get(), 0, 0)) == "f" ? 1 : kOk;
   }
 
   std::shared_ptr<PgLink> link_;
+  const ConnectRequest request_;
+  std::string schema_;
+  std::shared_ptr<PgLink> aside_;  // connected at the first statement aside
+  bool asideFailed_ = false;
 };
 
 }  // namespace
@@ -371,7 +430,7 @@ class PgEngine : public Engine {
 std::unique_ptr<Engine> connectPostgres(const ConnectRequest& request, int& status) {
   auto link = PgLink::connect(request.service, request.user, request.password, status);
   if (!link) return nullptr;
-  return std::make_unique<PgEngine>(std::move(link));
+  return std::make_unique<PgEngine>(std::move(link), request);
 }
 
 PgStats pgStats(Engine& engine) {

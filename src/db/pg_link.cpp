@@ -211,12 +211,51 @@ int PgLink::endTransaction(const char* name) {
 }
 
 int PgLink::exchange(const std::vector<PgCommand>& commands, std::vector<PgResult>& results) {
+  for (Posted& p : posted_)
+    if (!p.received) receive(p);
+  if (!sendAll(commands)) return lost();
+  return readReplies(commands.size(), results);
+}
+
+int64_t PgLink::post(const std::vector<PgCommand>& commands) {
+  if (broken_ || !sendAll(commands)) {
+    lost();
+    return 0;
+  }
+  Posted& p = posted_.emplace_back();
+  p.ticket = ++tickets_, p.commands = commands.size();
+  return tickets_;
+}
+
+int PgLink::collect(int64_t ticket, std::vector<PgResult>& results) {
+  results.clear();
+  for (auto p = posted_.begin(); p != posted_.end(); ++p) {
+    if (!p->received) receive(*p);
+    if (p->ticket != ticket) continue;
+    const int status = p->status;
+    results = std::move(p->results);
+    posted_.erase(p);
+    return status;
+  }
+  return kFatal;
+}
+
+void PgLink::receive(Posted& p) {
+  p.status = broken_ ? kFatal : readReplies(p.commands, p.results);
+  p.received = true;
+}
+
+bool PgLink::sendAll(const std::vector<PgCommand>& commands) {
   ++stats_.roundTrips;
   for (const PgCommand& c : commands)
-    if (!send(c)) return lost();
-  if (!PQpipelineSync(conn_)) return lost();
+    if (!send(c)) return false;
+  return PQpipelineSync(conn_) == 1;
+}
+
+// The replies to `count` commands and the synchronisation point after them.
+int PgLink::readReplies(size_t count, std::vector<PgResult>& results) {
   int status = kOk;
-  for (size_t i = 0; i < commands.size(); ++i) {
+  for (size_t i = 0; i < count; ++i) {
     PgResult r(PQgetResult(conn_));
     if (!r) return lost();
     while (PGresult* extra = PQgetResult(conn_)) PQclear(extra);  // end of this command

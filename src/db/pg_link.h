@@ -10,6 +10,7 @@
 #include <libpq-fe.h>
 
 #include <cstdint>
+#include <deque>
 #include <memory>
 #include <optional>
 #include <string>
@@ -60,6 +61,13 @@ class PgLink {
   int run(const std::vector<PgCommand>& commands, std::vector<PgResult>& results, PgScope scope);
   int commit();
   int rollback();
+  // Sends the commands as one pipeline, outside any transaction, and returns
+  // without waiting for the server: a ticket for collect(), 0 when the
+  // connection is gone. The server works on them while the caller goes on.
+  int64_t post(const std::vector<PgCommand>& commands);
+  // Waits for the results of a posted pipeline, as run() answers; the
+  // results of pipelines posted before it are read first and kept.
+  int collect(int64_t ticket, std::vector<PgResult>& results);
 
   // A command that tidies up after a statement (closing its cursor, freeing
   // its prepared statement); it travels with the next round trip.
@@ -79,7 +87,17 @@ class PgLink {
  private:
   explicit PgLink(PGconn* conn) : conn_(conn) {}
   int prepareHelpers();
+  struct Posted {
+    int64_t ticket = 0;
+    size_t commands = 0;
+    bool received = false;
+    int status = 0;
+    std::vector<PgResult> results;
+  };
   int exchange(const std::vector<PgCommand>& commands, std::vector<PgResult>& results);
+  bool sendAll(const std::vector<PgCommand>& commands);
+  int readReplies(size_t count, std::vector<PgResult>& results);
+  void receive(Posted& p);
   bool send(const PgCommand& c);
   int lost();
   std::vector<PgCommand> housekeeping();
@@ -89,6 +107,8 @@ class PgLink {
 
   PGconn* conn_;
   std::vector<PgCommand> pending_;
+  std::deque<Posted> posted_;  // in the order sent; the server answers in that order
+  int64_t tickets_ = 0;
   std::optional<std::string> sysdateSent_;
   int64_t names_ = 0;
   int64_t transaction_ = 1;

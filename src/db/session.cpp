@@ -227,7 +227,7 @@ Session::~Session() {
   if (discardWork_) engine_->rollback();
 }
 
-Session::Prepared* Session::acquire(const char* sql, int& status) {
+Session::Prepared* Session::acquire(const char* sql, int& status, bool aside) {
   auto it = cache_.find(sql);
   if (it == cache_.end()) {
     Entry entry;
@@ -242,14 +242,18 @@ Session::Prepared* Session::acquire(const char* sql, int& status) {
   }
   Entry& entry = it->second;
   for (auto& p : entry.instances)
-    if (!p->busy) {
+    if (!p->busy && p->aside == aside) {
       p->busy = true;
       return p.get();
     }
-  auto stmt = engine_->prepare(entry.translation.text, status);
+  auto stmt = aside ? engine_->prepareAside(entry.translation.text, status)
+                    : engine_->prepare(entry.translation.text, status);
   if (!stmt) return nullptr;
-  entry.instances.push_back(std::make_unique<Prepared>(
-      Prepared{&entry.translation, std::move(stmt), &entry.count, true}));
+  entry.instances.push_back(std::make_unique<Prepared>(Prepared{.translation = &entry.translation,
+                                                                .stmt = std::move(stmt),
+                                                                .count = &entry.count,
+                                                                .busy = true,
+                                                                .aside = aside}));
   return entry.instances.back().get();
 }
 
@@ -258,14 +262,19 @@ void Session::release(Prepared* p) {
   p->busy = false;
 }
 
-int Session::bindAndExecute(Prepared& p, Ins in, Reading reading) {
+int Session::bind(Prepared& p, Ins in, std::vector<Value>& params) {
   if (static_cast<int>(in.size()) != p.translation->inputCount) return kNotAllBound;
-  std::vector<Value> params;
   params.reserve(in.size());
   for (const In& v : in) params.push_back(v.value());
   ++counters_.statements;
   ++p.count->executions;
-  return p.stmt->execute(params, reading);
+  return kOk;
+}
+
+int Session::bindAndExecute(Prepared& p, Ins in, Reading reading) {
+  std::vector<Value> params;
+  const int status = bind(p, in, params);
+  return status == kOk ? p.stmt->execute(params, reading) : status;
 }
 
 Counters Session::counters() const {
@@ -383,7 +392,31 @@ int Cursor::open(Ins in) {
   return session_.noteFatal(sql_, start(in));
 }
 
+int Cursor::send(Ins in) {
+  close();
+  int status = kOk;
+  prepared_ = session_.acquire(sql_, status, /*aside=*/true);
+  std::vector<Value> params;
+  if (prepared_) status = session_.bind(*prepared_, in, params);
+  if (status == kOk) status = prepared_->stmt->post(params);
+  if (status != kOk) return session_.noteFatal(sql_, failOpen(status));
+  sent_ = true;
+  return kOk;
+}
+
 int Cursor::start(Ins in) {
+  if (mode_ == Mode::Aside) {
+    if (!sent_)
+      if (const int status = send(in); status != kOk) return status;
+    sent_ = false;
+    count_ = prepared_->count;
+    const Stopwatch watch(count_);
+    const int status = prepared_->stmt->collect();
+    if (status != kOk) return failOpen(status);
+    open_ = true;
+    ended_ = false;
+    return kOk;
+  }
   close();
   count_ = nullptr;
   const Stopwatch watch(count_);
@@ -458,7 +491,7 @@ int Cursor::close() {
   prepared_ = nullptr;
   snapshot_.clear();
   snapshotPos_ = 0;
-  open_ = false;
+  open_ = sent_ = false;
   failed_ = kOk;
   return kOk;
 }

@@ -185,6 +185,7 @@ class Session {
     std::unique_ptr<EngineStatement> stmt;
     StatementCount* count;
     bool busy = false;
+    bool aside = false;  // Engine::prepareAside
   };
   struct Entry {
     Translation translation;
@@ -198,8 +199,9 @@ class Session {
   int sendInserts(const char* sql);
   int sendAllInserts();
   int noteFatal(const char* sql, int status);
-  Prepared* acquire(const char* sql, int& status);
+  Prepared* acquire(const char* sql, int& status, bool aside = false);
   static void release(Prepared* p);
+  int bind(Prepared& p, Ins in, std::vector<Value>& params);
   int bindAndExecute(Prepared& p, Ins in, Reading reading);
 
   std::unique_ptr<Engine> engine_;
@@ -230,15 +232,21 @@ class Cursor {
   // tables the cursor reads without seeing its own writes. FewRows: a stream
   // over few rows (one employee's), which the server sends all with the
   // execution: a declared server cursor would be planned again at every open.
-  enum class Mode { Stream, Snapshot, FewRows };
+  // Aside: few rows of tables the run never writes, read on a server
+  // engine's second connection (Engine::prepareAside); send() starts the
+  // read there and the session goes on while the server reads.
+  enum class Mode { Stream, Snapshot, FewRows, Aside };
   Cursor(Session& session, const char* sql, Mode mode = Mode::Stream);
   ~Cursor();
   Cursor(const Cursor&) = delete;
   Cursor& operator=(const Cursor&) = delete;
 
+  // Aside: opens with the rows of the last send(), or sends `in` first.
   int open(Ins in = {});
   int fetch(Outs out);
   int close();
+  // Aside only: starts the read. A failure shows here and at the open.
+  int send(Ins in);
 
  private:
   int start(Ins in);
@@ -253,6 +261,7 @@ class Cursor {
   std::vector<std::vector<Value>> snapshot_;
   size_t snapshotPos_ = 0;
   bool open_ = false;
+  bool sent_ = false;
   bool ended_ = false;
   int failed_ = kOk;  // status of an open that failed
 };

@@ -230,5 +230,52 @@ TEST_F(EmployeeDaysTest, RowsReadAheadAnswerAsTheStatements) {
   EXPECT_EQ(partAhead.statements, partByStatements.statements - 1);
 }
 
+// A walk longer than one window: the next window, sent aside while the first
+// is computed, answers as the statements; so does that window when its
+// employees are asked about with another span than it was sent with.
+TEST_F(EmployeeDaysTest, LaterWindowsAnswerAsTheStatements) {
+  std::vector<std::string> walked;
+  for (int i = 0; i < 40; ++i) {
+    const std::string pnr = std::to_string(5000 + i);
+    walked.push_back(pnr);
+    addDays(inst, pnr, "2024.01.01", "2024.01.05");
+    addBooking(inst, {.pnr = pnr,
+                      .dtm = "2024.01.0" + std::to_string(1 + i % 5),
+                      .zkt = "URL",
+                      .std = 60 * (i + 1)});
+    addCost(inst, pnr, "K" + pnr, "", "");
+  }
+  addGroup(inst);
+  addLine(inst, {.ztk = "URL", .lna = "1", .sts = 103});
+  const auto answers = [&](size_t from, size_t to, const Span& span) {
+    std::string text;
+    for (size_t i = from; i < to; ++i) {
+      ctx.walkAhead.assign(walked.begin() + static_cast<ptrdiff_t>(i), walked.end());
+      const SummaryInput in{.pnr = walked[i], .span = span, .period = span, .akr = "A1"};
+      double employed = 0;
+      DayFigures f = employmentFigures(ctx, in, employed);
+      bookingFigures(ctx, in, f);
+      CostAssignment cost;
+      readMasterCost(ctx, walked[i], span, cost);
+      text += walked[i] + ": " + std::to_string(f.slt) + " " + std::to_string(f.sln) + " " +
+              std::to_string(f.bzt) + " " + cost.kst + "\n";
+    }
+    return text;
+  };
+  const Span part{"2024.01.02", "2024.01.03"};
+  const std::string first = answers(0, 32, month), second = answers(32, 40, month),
+                    firstPart = answers(0, 32, part);
+  ASSERT_NE(first, firstPart);
+  ctx.daysAhead = std::make_shared<DaysAhead>(ctx);
+  std::string ahead = answers(0, 32, month);
+  ahead += answers(32, 40, month);
+  EXPECT_EQ(ahead, first + second);
+  // The second window was sent for the part, a span too short for the month.
+  ctx.daysAhead = std::make_shared<DaysAhead>(ctx);
+  ahead = answers(0, 32, part);
+  ahead += answers(32, 40, month);
+  EXPECT_EQ(ahead, firstPart + second);
+}
+
 }  // namespace
 }  // namespace lug::calc::test

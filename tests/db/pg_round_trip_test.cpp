@@ -133,5 +133,41 @@ TEST_F(PgOnly, RefreshedStatisticsServeTheRunAndLeaveTheSampleSizeAlone) {
   EXPECT_EQ(target, "100");
 }
 
+// Reads sent aside go over the engine's second connection: sending and
+// taking them costs the session no round trip, each cursor gets the rows it
+// sent for in whatever order they are taken, and one sent but never taken
+// leaves the others right.
+TEST_F(PgCosts, ReadsAsideAnswerEachCursorWithoutTheSessionsRoundTrips) {
+  for (const char* mode : {"1", "2", "3", "4"})
+    ASSERT_EQ(db().exec(kInsertMode, {mode, int16_t{1}}), kOk);
+  ASSERT_EQ(db().commit(), kOk);
+  static const char kModesFrom[] =
+      "select SfrMod  from Hor155Sfr where (SfrMod>=:b0 and SfrMod<'5') order by SfrMod";
+  const auto rows = [](db::Cursor& c, db::Ins in) {
+    std::string all, mode;
+    EXPECT_EQ(c.open(in), kOk);
+    while (c.fetch({mode}) == kOk) all += mode;
+    c.close();
+    return all;
+  };
+  db::Cursor a(db(), kModesFrom, db::Cursor::Mode::Aside);
+  db::Cursor b(db(), kModesFrom, db::Cursor::Mode::Aside);
+  db::Cursor unread(db(), kModesFrom, db::Cursor::Mode::Aside);
+  ASSERT_EQ(rows(a, {"1"}), "1234");  // the parse on the second connection
+  std::string fromA, fromB;
+  const auto aside = cost([&] {
+    ASSERT_EQ(a.send({"2"}), kOk);
+    ASSERT_EQ(unread.send({"1"}), kOk);
+    ASSERT_EQ(b.send({"3"}), kOk);
+    unread.close();
+    fromB = rows(b, {"3"});
+    fromA = rows(a, {"2"});
+  });
+  EXPECT_EQ(aside.roundTrips, 0);
+  EXPECT_EQ(fromA, "234");
+  EXPECT_EQ(fromB, "34");
+  EXPECT_EQ(rows(b, {"4"}), "4");  // sent at the open
+}
+
 }  // namespace
 }  // namespace lug::test
