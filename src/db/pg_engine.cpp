@@ -391,6 +391,7 @@ class PgEngine : public Engine {
     aside_ = PgLink::connect(request_.service, request_.user, request_.password, status);
     if (aside_ && !schema_.empty() && switchSchema(*aside_, schema_) != kOk) aside_.reset();
     asideFailed_ = !aside_;
+    link_->alsoRead(aside_);
   }
 
   static int switchSchema(PgLink& link, const std::string& schema) {

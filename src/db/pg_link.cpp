@@ -211,6 +211,8 @@ int PgLink::endTransaction(const char* name) {
 }
 
 int PgLink::exchange(const std::vector<PgCommand>& commands, std::vector<PgResult>& results) {
+  if (const auto other = alsoRead_.lock(); other && !other->posted_.empty())
+    PQconsumeInput(other->conn_);
   for (Posted& p : posted_)
     if (!p.received) receive(p);
   if (!sendAll(commands)) return lost();

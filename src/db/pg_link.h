@@ -68,6 +68,10 @@ class PgLink {
   // Waits for the results of a posted pipeline, as run() answers; the
   // results of pipelines posted before it are read first and kept.
   int collect(int64_t ticket, std::vector<PgResult>& results);
+  // Every exchange of this link first takes in what the server has sent on
+  // `other` so far: a server blocks once the socket holds a few hundred
+  // kilobytes of a posted select's rows that nobody reads.
+  void alsoRead(std::weak_ptr<PgLink> other) { alsoRead_ = std::move(other); }
 
   // A command that tidies up after a statement (closing its cursor, freeing
   // its prepared statement); it travels with the next round trip.
@@ -109,6 +113,7 @@ class PgLink {
   std::vector<PgCommand> pending_;
   std::deque<Posted> posted_;  // in the order sent; the server answers in that order
   int64_t tickets_ = 0;
+  std::weak_ptr<PgLink> alsoRead_;
   std::optional<std::string> sysdateSent_;
   int64_t names_ = 0;
   int64_t transaction_ = 1;
