@@ -1,8 +1,8 @@
 #include "calc/employee_days.h"
 
 #include <algorithm>
-#include <climits>
 #include <cmath>
+#include <limits>
 #include <set>
 #include <tuple>
 
@@ -22,7 +22,9 @@ constexpr char kDayBookingsOfSpan[] =
     "ZkbZtr=1) and ZkbDtm>=:b1) and ZkbDtm<=:b2)";
 // The same rows for the employees of a window (NULL where it has fewer),
 // each row with its personnel number first, and the single rows that the
-// day summary reads for every employee.
+// day summary reads for every employee. The day bookings come with all
+// their columns, so that they also answer the cursors over one account's
+// days (EmployeeDays::accountDays).
 constexpr char kAttendanceAhead[] =
     "select TagPnr ,TagTag ,TagTgb ,TagHtv ,TagHtn  from Hor327Tag where ((TagPnr "
     "in " LUG_PNRS_AHEAD " and TagTag>=:b32) and TagTag<=:b33)";
@@ -30,8 +32,10 @@ constexpr char kDayRecordsAhead[] =
     "select TgbPnr ,TgbDtm ,TgbSol ,TgbUnb  from Hor320Tgb where (((TgbPnr in " LUG_PNRS_AHEAD
     " and TgbZtr=1) and TgbDtm>=:b32) and TgbDtm<=:b33)";
 constexpr char kDayBookingsAhead[] =
-    "select ZkbPnr ,ZkbDtm ,ZkbZkt ,ZkbKst ,ZkbKtr ,ZkbStd  from Hor331zkb where (((ZkbPnr "
-    "in " LUG_PNRS_AHEAD " and ZkbZtr=1) and ZkbDtm>=:b32) and ZkbDtm<=:b33)";
+    "select ZkbPnr ,ZkbDtm ,ZkbZkt ,ZkbKst ,ZkbKtr ,ZkbKrt ,ZkbStd ,ZkbTge ,ZkbStg ,ZkbSta ,ZkbDat "
+    " "
+    "from Hor331zkb where (((ZkbPnr in " LUG_PNRS_AHEAD
+    " and ZkbZtr=1) and ZkbDtm>=:b32) and ZkbDtm<=:b33)";
 constexpr char kMonthMaximumAhead[] =
     "select TgbPnr ,TgbMax  from Hor320Tgb where ((TgbPnr in " LUG_PNRS_AHEAD
     " and TgbZtr=3) and TgbDtm=:b32)";
@@ -48,14 +52,25 @@ std::vector<db::Out> outputs(DaysRows::DayRecord& r) {
 std::vector<db::Out> outputs(DaysRows::DayBooking& r) {
   return {db::Out(r.day).asStored(), r.zkt, r.kst, r.ktr, r.std};
 }
+std::vector<db::Out> allOutputs(DaysRows::DayBooking& r) {
+  return {db::Out(r.day).asStored(), r.zkt, r.kst, r.ktr, r.krt, r.std, r.tge, r.stg, r.sta, r.dat};
+}
+
+// A number as an output of type T receives it: cut to a whole number, NULL
+// as 0. False when it does not fit (NaN included).
+template <class T>
+bool fetchedAs(const std::optional<double>& number, T& out) {
+  const double whole = number ? std::trunc(*number) : 0;
+  if (!(whole >= std::numeric_limits<T>::min() && whole <= std::numeric_limits<T>::max()))
+    return false;
+  out = static_cast<T>(whole);
+  return true;
+}
 
 // A target that a single-row statement reads into a whole number: 0, or
 // 1403 when it does not fit (the statement then answers).
 int wholeMinutes(double sol, int32_t& out) {
-  const double whole = std::trunc(sol);
-  if (!(whole >= INT32_MIN && whole <= INT32_MAX)) return db::kNoData;  // NaN included
-  out = static_cast<int32_t>(whole);
-  return db::kOk;
+  return fetchedAs(std::optional<double>(sol), out) ? db::kOk : db::kNoData;
 }
 
 // Distinct stored days, in order, as a cursor fetches them.
@@ -199,11 +214,40 @@ std::optional<std::vector<EmployeeDays::Attendance>> EmployeeDays::bookedAttenda
   return out;
 }
 
+std::optional<std::vector<Booking>> EmployeeDays::accountDays(const std::string& zkt,
+                                                              const Span& span, Bookings which) {
+  if (!within(span) || !loadBookings() || bookingsLoad_ != Load::Ahead) return std::nullopt;
+  std::vector<const DayBooking*> rows;
+  for (const DayBooking& b : *bookings_)
+    if (inSpan(b.day, span) && InterfaceLines::equal(b.zkt, zkt) &&
+        (which == Bookings::All || (b.std && *b.std > 0)))
+      rows.push_back(&b);
+  std::stable_sort(rows.begin(), rows.end(),
+                   [](const DayBooking* a, const DayBooking* b) { return a->day < b->day; });
+  std::vector<Booking> out(rows.size());
+  for (size_t i = 0; i < rows.size(); ++i) {
+    const DayBooking& r = *rows[i];
+    Booking& b = out[i];
+    b = {.pnr = pnr_,
+         .ztr = 1,
+         .dtm = db::dayAsFetched(r.day),
+         .kst = r.kst,
+         .ktr = r.ktr,
+         .krt = r.krt,
+         .zkt = r.zkt,
+         .dat = r.dat};
+    if (!fetchedAs(r.std, b.std) || !fetchedAs(r.tge, b.tge) || !fetchedAs(r.stg, b.stg) ||
+        !fetchedAs(r.sta, b.sta))
+      return std::nullopt;
+  }
+  return out;
+}
+
 DaysAhead::DaysAhead(RunContext& ctx)
     : ctx_(ctx),
       attendance_(ctx, kAttendanceAhead, outputs),
       records_(ctx, kDayRecordsAhead, outputs),
-      bookings_(ctx, kDayBookingsAhead, outputs),
+      bookings_(ctx, kDayBookingsAhead, allOutputs),
       monthMaximum_(ctx, kMonthMaximumAhead,
                     [](MonthMaximum& r) { return std::vector<db::Out>{r.max}; }),
       masterCost_(ctx, kMasterCostAhead, [](CostAssignment& r) {
@@ -240,15 +284,16 @@ std::optional<int> DaysAhead::masterCost(const std::string& pnr, const Span& spa
 }
 
 // Reads the rows of a kind over the span once, from the window of employees
-// read ahead or else with `statement`; `keep` then takes each row. True when
-// every row was read.
+// read ahead (Load::Ahead) or else with `statement` (Load::Done); `keep` then
+// takes each row. True when every row was read.
 template <class Row, class Keep>
 bool EmployeeDays::load(
     Load& state, std::shared_ptr<const std::vector<Row>>& into,
     std::shared_ptr<const std::vector<Row>> (DaysAhead::*ahead)(const std::string&, const Span&),
     const char* statement, Keep keep) {
-  if (state != Load::NotYet) return state == Load::Done;
+  if (state != Load::NotYet) return state != Load::Failed;
   if (ctx_.daysAhead) into = ((*ctx_.daysAhead).*ahead)(pnr_, span_);
+  const bool fromWindow = into != nullptr;
   int st = db::kNoData;
   if (!into) {
     auto read = std::make_shared<std::vector<Row>>();
@@ -261,10 +306,10 @@ bool EmployeeDays::load(
     ctx_.abortIfFatal(st);
     into = std::move(read);
   }
-  state = st == db::kNoData ? Load::Done : Load::Failed;
-  if (state == Load::Done)
+  state = st != db::kNoData ? Load::Failed : fromWindow ? Load::Ahead : Load::Done;
+  if (state != Load::Failed)
     for (const Row& row : *into) keep(row);
-  return state == Load::Done;
+  return state != Load::Failed;
 }
 
 bool EmployeeDays::loadCodes() {

@@ -35,8 +35,9 @@ struct DaysRows {
   };
   struct DayBooking {
     std::string day;  // as stored
-    std::string zkt, kst, ktr;
-    std::optional<double> std;
+    std::string zkt, kst, ktr, krt;
+    std::optional<double> std, tge, stg, sta;
+    std::string dat;  // as fetched
   };
 };
 
@@ -136,9 +137,19 @@ class EmployeeDays {
   };
   std::optional<std::vector<Attendance>> bookedAttendance(const std::string& akr,
                                                           const Booking& account, const Span& span);
+  // The day bookings of the account in the span ordered by day, each as a
+  // cursor of all the booking's columns fetches it (day and Zkbdat without
+  // time, NULL numbers as 0), bookings of one day in the order they were
+  // read; Bookings::PositiveMinutes keeps those with minutes above 0 only.
+  // std::nullopt unless the bookings came from the window read ahead (which
+  // reads all their columns), and when a number would not fit its output:
+  // the cursor then answers.
+  enum class Bookings { All, PositiveMinutes };
+  std::optional<std::vector<Booking>> accountDays(const std::string& zkt, const Span& span,
+                                                  Bookings which);
 
  private:
-  enum class Load { NotYet, Done, Failed };
+  enum class Load { NotYet, Done, Ahead, Failed };
   struct Target {
     int status = 0;  // 0, or -1405 for a NULL target
     int32_t sol = 0;

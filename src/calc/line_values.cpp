@@ -1,6 +1,7 @@
 #include "calc/line_values.h"
 
 #include "calc/day_counts.h"
+#include "calc/employee_days.h"
 #include "calc/period_account.h"
 
 namespace lug::calc {
@@ -37,25 +38,34 @@ class BookingRow {
                  to_.monthFailed);
   }
 
+  // The employee's day bookings kept for the period answer as the cursor
+  // would; without them the cursor reads the account's days.
   bool dayValues(const Booking& month) {
+    const auto kept = EmployeeDays::of(ctx_, month.pnr, scope_.booked)
+                          ->accountDays(month.zkt, scope_.booked, EmployeeDays::Bookings::All);
+    bool written = false;
+    if (kept) {
+      for (const Booking& b : *kept) written |= dayValue(b);
+      return written;
+    }
     db::Cursor days(ctx_.db, kSingleDays, db::Cursor::Mode::FewRows);
     // An open that fails repeats its status at the first fetch, which
     // reports it with the step's message.
     days.open({month.pnr, month.zkt, scope_.booked.von, scope_.booked.bis});
     Booking b;
-    bool written = false;
     int st;
-    while ((st = fetchDay(days, b)) == db::kOk) {
-      Record r = valueRecord(b, b.dtm);
-      r.sta = 2;
-      written |=
-          value(r, b, {b.dtm, b.dtm},
-                "PNR: %s, Prueftage: %d, T-Konto: %s, Kst-Stelle: %s, Kst-Art: %s", to_.dayFailed);
-    }
+    while ((st = fetchDay(days, b)) == db::kOk) written |= dayValue(b);
     if (st != db::kNoData)
       ctx_.fail(st, "Warnung Tageszeitkonto_Status: %d, Pnr: %s", st, scope_.pnr.c_str());
     days.close();
     return written;
+  }
+
+  bool dayValue(const Booking& b) {
+    Record r = valueRecord(b, b.dtm);
+    r.sta = 2;
+    return value(r, b, {b.dtm, b.dtm},
+                 "PNR: %s, Prueftage: %d, T-Konto: %s, Kst-Stelle: %s, Kst-Art: %s", to_.dayFailed);
   }
 
   Record valueRecord(const Booking& b, const std::string& bdt) const {

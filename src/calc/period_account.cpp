@@ -1,5 +1,8 @@
 #include "calc/period_account.h"
 
+#include <optional>
+#include <vector>
+
 #include "calc/calendar.h"
 #include "calc/day_counts.h"
 #include "calc/employee_days.h"
@@ -106,7 +109,13 @@ class SpanWalk {
   }
 
  private:
+  // The employee's day bookings kept for the period answer as the cursor
+  // would; without them the cursor reads the account's days.
   void open() {
+    using Bookings = EmployeeDays::Bookings;
+    kept_ = attendance_->accountDays(in_.group.zkt, in_.period,
+                                     in_.line.ztr != 0 ? Bookings::All : Bookings::PositiveMinutes);
+    if (kept_) return;
     const int st =
         days_.open({in_.group.pnr, in_.group.zkt, in_.period.von, in_.period.bis, in_.line.ztr});
     if (st == db::kOk) return;
@@ -114,9 +123,16 @@ class SpanWalk {
     ctx_.fail(st, periodRecords ? kOpenFailedPeriodRecords : kOpenFailedWorkTable, st);
   }
 
+  int fetch(Booking& b) {
+    if (!kept_) return fetchDay(days_, b);
+    if (next_ == kept_->size()) return db::kNoData;
+    b = (*kept_)[next_++];
+    return db::kOk;
+  }
+
   bool nextDay(Day& day) {
     Booking b;
-    const int st = fetchDay(days_, b);
+    const int st = fetch(b);
     ctx_.abortIfFatal(st);
     if (st != db::kOk) return false;
     DayCodes codes;
@@ -233,6 +249,8 @@ class SpanWalk {
   db::Cursor days_;
   CalendarDays calendar_;
   std::shared_ptr<EmployeeDays> attendance_;
+  std::optional<std::vector<Booking>> kept_;  // the account's days, when kept
+  size_t next_ = 0;
   OpenSpan span_;
   int written_ = 0;
 };

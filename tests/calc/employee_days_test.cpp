@@ -277,5 +277,63 @@ TEST_F(EmployeeDaysTest, LaterWindowsAnswerAsTheStatements) {
   EXPECT_EQ(ahead, firstPart + second);
 }
 
+// One account's bookings served from the day bookings read ahead are the rows
+// and values its cursors fetch: days in order, two bookings of a day, minutes
+// NULL, 0 and negative, a booking date with a time of day, another account
+// and a day after the span left out.
+TEST_F(EmployeeDaysTest, AccountDaysAnswerAsTheAccountsCursor) {
+  static const char kAccountDays[] =
+      "select ZkbPnr ,ZkbZtr ,ZkbDtm ,ZkbKst ,ZkbKtr ,ZkbKrt ,ZkbZkt ,ZkbStd ,ZkbTge ,ZkbStg "
+      ",ZkbSta "
+      ",ZkbDat  from Hor331Zkb where (((((ZkbPnr=:b0 and ZkbZkt=:b1) and ZkbZtr=1) and "
+      "ZkbDtm>=:b2) and ZkbDtm<=:b3) and (ZkbStd>0 or :b4<>0)) order by ZkbDtm";
+  addBooking(inst, {.dtm = "2024.01.09",
+                    .zkt = "URL",
+                    .std = 480,
+                    .tge = 1,
+                    .stg = 2,
+                    .kst = "K1",
+                    .ktr = "T",
+                    .krt = "A"});
+  addBooking(inst, {.dtm = "2024.01.03", .zkt = "URL", .std = 0});
+  addBooking(inst, {.dtm = "2024.01.03", .zkt = "URL", .std = -60, .kst = "K2"});
+  addBooking(inst, {.dtm = "2024.01.05", .zkt = "URL", .std = 90});
+  inst.insert("Hor331Zkb", {{"ZkbPnr", "4711"},
+                            {"ZkbZtr", 1},
+                            {"ZkbDtm", "2024.01.04"},
+                            {"ZkbZkt", "URL"},
+                            {"ZkbSta", 3},
+                            {"ZkbDat", "2024.01.20 10:30:00"}});
+  addBooking(inst, {.dtm = "2024.01.04", .zkt = "KRANK", .std = 30});
+  addBooking(inst, {.dtm = "2024.02.01", .zkt = "URL", .std = 30});
+  const auto text = [](const Booking& b) {
+    return b.pnr + " " + std::to_string(b.ztr) + " " + b.dtm + " " + b.kst + "/" + b.ktr + "/" +
+           b.krt + " " + b.zkt + " " + std::to_string(b.std) + " " + std::to_string(b.tge) + " " +
+           std::to_string(b.stg) + " " + std::to_string(b.sta) + " " + b.dat + "\n";
+  };
+  const auto byCursor = [&](int16_t all) {
+    db::Cursor c(inst.db(), kAccountDays, db::Cursor::Mode::FewRows);
+    EXPECT_EQ(c.open({"4711", "URL", month.von, month.bis, all}), db::kOk);
+    std::string out;
+    Booking b;
+    while (fetchDay(c, b) == db::kOk) out += text(b);
+    return out;
+  };
+  ctx.walkAhead = {"4711"};
+  ctx.daysAhead = std::make_shared<DaysAhead>(ctx);
+  EmployeeDays days(ctx, "4711", month);
+  const auto served = [&](EmployeeDays::Bookings which) {
+    std::string out;
+    const std::optional<std::vector<Booking>> bookings = days.accountDays("URL", month, which);
+    for (const Booking& b : bookings.value()) out += text(b);
+    return out;
+  };
+  EXPECT_EQ(served(EmployeeDays::Bookings::All), byCursor(1));
+  EXPECT_EQ(served(EmployeeDays::Bookings::PositiveMinutes), byCursor(0));
+  // Bookings read without the window lack columns: the cursor answers.
+  ctx.daysAhead.reset();
+  EXPECT_FALSE(EmployeeDays(ctx, "4711", month).accountDays("URL", month, {}));
+}
+
 }  // namespace
 }  // namespace lug::calc::test
