@@ -36,6 +36,11 @@ constexpr char kDayBookingsAhead[] =
     " "
     "from Hor331zkb where (((ZkbPnr in " LUG_PNRS_AHEAD
     " and ZkbZtr=1) and ZkbDtm>=:b32) and ZkbDtm<=:b33)";
+constexpr char kMonthValuesAhead[] =
+    "select ZkbPnr ,ZkbDtm ,ZkbZkt ,ZkbKst ,ZkbKtr ,ZkbKrt ,ZkbStd ,ZkbTge ,ZkbStg ,ZkbSta ,ZkbDat "
+    " "
+    "from Hor331Zkb where (((ZkbPnr in " LUG_PNRS_AHEAD
+    " and ZkbZtr=3) and ZkbDtm>=:b32) and ZkbDtm<=:b33) order by ZkbPnr,ZkbZkt,ZkbDtm";
 constexpr char kMonthMaximumAhead[] =
     "select TgbPnr ,TgbMax  from Hor320Tgb where ((TgbPnr in " LUG_PNRS_AHEAD
     " and TgbZtr=3) and TgbDtm=:b32)";
@@ -71,6 +76,29 @@ bool fetchedAs(const std::optional<double>& number, T& out) {
 // 1403 when it does not fit (the statement then answers).
 int wholeMinutes(double sol, int32_t& out) {
   return fetchedAs(std::optional<double>(sol), out) ? db::kOk : db::kNoData;
+}
+
+// Bookings as a cursor of all their columns fetches them into Booking (ztr
+// as selected); std::nullopt when a number would not fit its output.
+std::optional<std::vector<Booking>> asFetched(
+    const std::string& pnr, int16_t ztr, const std::vector<const DaysRows::DayBooking*>& rows) {
+  std::vector<Booking> out(rows.size());
+  for (size_t i = 0; i < rows.size(); ++i) {
+    const DaysRows::DayBooking& r = *rows[i];
+    Booking& b = out[i];
+    b = {.pnr = pnr,
+         .ztr = ztr,
+         .dtm = db::dayAsFetched(r.day),
+         .kst = r.kst,
+         .ktr = r.ktr,
+         .krt = r.krt,
+         .zkt = r.zkt,
+         .dat = r.dat};
+    if (!fetchedAs(r.std, b.std) || !fetchedAs(r.tge, b.tge) || !fetchedAs(r.stg, b.stg) ||
+        !fetchedAs(r.sta, b.sta))
+      return std::nullopt;
+  }
+  return out;
 }
 
 // Distinct stored days, in order, as a cursor fetches them.
@@ -224,23 +252,7 @@ std::optional<std::vector<Booking>> EmployeeDays::accountDays(const std::string&
       rows.push_back(&b);
   std::stable_sort(rows.begin(), rows.end(),
                    [](const DayBooking* a, const DayBooking* b) { return a->day < b->day; });
-  std::vector<Booking> out(rows.size());
-  for (size_t i = 0; i < rows.size(); ++i) {
-    const DayBooking& r = *rows[i];
-    Booking& b = out[i];
-    b = {.pnr = pnr_,
-         .ztr = 1,
-         .dtm = db::dayAsFetched(r.day),
-         .kst = r.kst,
-         .ktr = r.ktr,
-         .krt = r.krt,
-         .zkt = r.zkt,
-         .dat = r.dat};
-    if (!fetchedAs(r.std, b.std) || !fetchedAs(r.tge, b.tge) || !fetchedAs(r.stg, b.stg) ||
-        !fetchedAs(r.sta, b.sta))
-      return std::nullopt;
-  }
-  return out;
+  return asFetched(pnr_, 1, rows);
 }
 
 DaysAhead::DaysAhead(RunContext& ctx)
@@ -248,6 +260,7 @@ DaysAhead::DaysAhead(RunContext& ctx)
       attendance_(ctx, kAttendanceAhead, outputs),
       records_(ctx, kDayRecordsAhead, outputs),
       bookings_(ctx, kDayBookingsAhead, allOutputs),
+      monthValues_(ctx, kMonthValuesAhead, allOutputs),
       monthMaximum_(ctx, kMonthMaximumAhead,
                     [](MonthMaximum& r) { return std::vector<db::Out>{r.max}; }),
       masterCost_(ctx, kMasterCostAhead, [](CostAssignment& r) {
@@ -267,6 +280,16 @@ RowsAhead<DaysRows::DayRecord>::Rows DaysAhead::dayRecords(const std::string& pn
 RowsAhead<DaysRows::DayBooking>::Rows DaysAhead::dayBookings(const std::string& pnr,
                                                              const Span& span) {
   return bookings_.of(ctx_, pnr, {span.von, span.bis});
+}
+
+std::optional<std::vector<Booking>> DaysAhead::monthValues(const std::string& pnr,
+                                                           const Span& span) {
+  const RowsAhead<DaysRows::DayBooking>::Rows rows =
+      monthValues_.of(ctx_, pnr, {span.von, span.bis});
+  if (!rows) return std::nullopt;
+  std::vector<const DaysRows::DayBooking*> all;
+  for (const DaysRows::DayBooking& r : *rows) all.push_back(&r);
+  return asFetched(pnr, 3, all);
 }
 
 std::optional<int> DaysAhead::monthMaximum(const std::string& pnr, const std::string& day,

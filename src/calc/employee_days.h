@@ -51,6 +51,10 @@ class DaysAhead {
   RowsAhead<DaysRows::AttendanceRow>::Rows attendance(const std::string& pnr, const Span& span);
   RowsAhead<DaysRows::DayRecord>::Rows dayRecords(const std::string& pnr, const Span& span);
   RowsAhead<DaysRows::DayBooking>::Rows dayBookings(const std::string& pnr, const Span& span);
+  // The employee's month values (ZkbZtr 3) in the span, ordered by account and
+  // day, as a cursor of all the booking's columns fetches them (see
+  // EmployeeDays::accountDays); std::nullopt when the statement must answer.
+  std::optional<std::vector<Booking>> monthValues(const std::string& pnr, const Span& span);
 
   // The answers of single-row selects: the status (0 or 1403) and the
   // values, or std::nullopt when the statement must answer (more than one
@@ -69,6 +73,7 @@ class DaysAhead {
   RowsAhead<DaysRows::AttendanceRow> attendance_;
   RowsAhead<DaysRows::DayRecord> records_;
   RowsAhead<DaysRows::DayBooking> bookings_;
+  RowsAhead<DaysRows::DayBooking> monthValues_;
   RowsAhead<MonthMaximum> monthMaximum_;
   RowsAhead<CostAssignment> masterCost_;
 };

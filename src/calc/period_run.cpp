@@ -63,7 +63,8 @@ struct RowState {
 };
 
 // The month values (ZkbZtr 3) of one employee in the period, read with one
-// cursor for all interface lines; the run does not write bookings. The rows
+// cursor for all interface lines (or taken from those read ahead); the run
+// does not write bookings. The rows
 // of one account come in the order kMonthValues reads them, as both order by
 // account and day. When a row cannot be read, the employee's accounts are
 // read one by one with kMonthValues, which reports the failure.
@@ -74,6 +75,11 @@ class MonthValues {
   bool read(RunContext& ctx, const std::string& pnr, const Span& period) {
     if (pnr == pnr_ && period == period_) return complete_;
     pnr_ = pnr, period_ = period;
+    if (auto kept = ctx.daysAhead ? ctx.daysAhead->monthValues(pnr, period) : std::nullopt) {
+      rows_ = std::move(*kept);
+      for (Booking& b : rows_) b.dtm.clear(), b.dat.clear();  // columns the statement lacks
+      return complete_ = true;
+    }
     rows_.clear();
     db::Cursor c(ctx.db, kEmployeeMonthValues, db::Cursor::Mode::FewRows);
     openCursor(ctx, c, {pnr, period.von, period.bis});

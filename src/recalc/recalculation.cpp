@@ -193,14 +193,20 @@ class PeriodRecalc : calc::EmployeeWalk {
   // The employee's month values, each under the lines of its account.
   void records(const Employment& row) {
     scope_ = {row.pnr, row.upn(), akr(), lug().dtm, period_, reference_, followMonth_};
-    db::Cursor months(ctx_.db, kMonthValues, db::Cursor::Mode::FewRows);
-    calc::openCursor(ctx_, months, {row.pnr, period_.von, period_.bis});
-    Booking month;
-    int st;
-    while ((st = calc::fetchDay(months, month)) == db::kOk)
-      for (const std::string& stz : recordKinds_) monthValue(month, stz);
-    ctx_.abortIfFatal(st);
-    months.close();
+    if (const auto kept =
+            ctx_.daysAhead ? ctx_.daysAhead->monthValues(row.pnr, period_) : std::nullopt) {
+      for (const Booking& month : *kept)
+        for (const std::string& stz : recordKinds_) monthValue(month, stz);
+    } else {
+      db::Cursor months(ctx_.db, kMonthValues, db::Cursor::Mode::FewRows);
+      calc::openCursor(ctx_, months, {row.pnr, period_.von, period_.bis});
+      Booking month;
+      int st;
+      while ((st = calc::fetchDay(months, month)) == db::kOk)
+        for (const std::string& stz : recordKinds_) monthValue(month, stz);
+      ctx_.abortIfFatal(st);
+      months.close();
+    }
     records_.flush();
     if (!followMonth_ && ctx_.lfn != kPartialTopasRun && ctx_.site == calc::kSiteWithAccountValues)
       accountValues(row);

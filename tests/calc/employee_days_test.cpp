@@ -335,5 +335,56 @@ TEST_F(EmployeeDaysTest, AccountDaysAnswerAsTheAccountsCursor) {
   EXPECT_FALSE(EmployeeDays(ctx, "4711", month).accountDays("URL", month, {}));
 }
 
+// The month values read ahead are the rows and values the employee's month
+// value cursor fetches: ordered by account and day, minutes NULL, a booking
+// date with a time of day; a value too large for its output leaves the
+// employee to the cursor.
+TEST_F(EmployeeDaysTest, MonthValuesAnswerAsTheEmployeesCursor) {
+  static const char kMonthValues[] =
+      "select ZkbPnr ,ZkbZtr ,ZkbDtm ,ZkbKst ,ZkbKtr ,ZkbKrt ,ZkbZkt ,ZkbStd ,ZkbTge ,ZkbStg "
+      ",ZkbSta "
+      ",ZkbDat  from Hor331Zkb where (((ZkbPnr=:b0 and ZkbZtr=3) and ZkbDtm>=:b1) and "
+      "ZkbDtm<=:b2) order by ZkbZkt,ZkbDtm";
+  for (const char* pnr : {"4711", "4712"}) {
+    addBooking(inst, {.pnr = pnr, .dtm = "2024.01.31", .zkt = "URL", .std = 480, .ztr = 3});
+    addBooking(inst, {.pnr = pnr, .dtm = "2024.01.01", .zkt = "ZZ", .std = 60, .ztr = 3});
+    addBooking(inst, {.pnr = pnr, .dtm = "2024.01.01", .zkt = "URL", .tge = 2, .ztr = 3});
+    addBooking(inst, {.pnr = pnr, .dtm = "2024.01.15", .zkt = "AA", .ztr = 3, .kst = "K"});
+    addBooking(inst, {.pnr = pnr, .dtm = "2024.01.15", .zkt = "AA", .std = 30});
+    addBooking(inst, {.pnr = pnr, .dtm = "2024.02.01", .zkt = "AA", .std = 30, .ztr = 3});
+  }
+  inst.insert("Hor331Zkb", {{"ZkbPnr", "4711"},
+                            {"ZkbZtr", 3},
+                            {"ZkbDtm", "2024.01.20"},
+                            {"ZkbZkt", "BB"},
+                            {"ZkbSta", 3},
+                            {"ZkbDat", "2024.01.20 10:30:00"}});
+  // A counter too large for a short, where the engine stores one.
+  const int stored = inst.db().exec(
+      "insert into Hor331Zkb (ZkbPnr,ZkbZtr,ZkbDtm,ZkbZkt,ZkbStg) values "
+      "('4712',3,to_date('2024.01.20','yyyy.mm.dd'),'BB',40000)");
+  inst.db().commit();
+  const auto text = [](const Booking& b) {
+    return b.pnr + " " + std::to_string(b.ztr) + " " + b.dtm + " " + b.kst + "/" + b.ktr + "/" +
+           b.krt + " " + b.zkt + " " + std::to_string(b.std) + " " + std::to_string(b.tge) + " " +
+           std::to_string(b.stg) + " " + std::to_string(b.sta) + " " + b.dat + "\n";
+  };
+  db::Cursor c(inst.db(), kMonthValues, db::Cursor::Mode::FewRows);
+  ASSERT_EQ(c.open({"4711", month.von, month.bis}), db::kOk);
+  std::string byCursor;
+  Booking b;
+  while (fetchDay(c, b) == db::kOk) byCursor += text(b);
+  ctx.walkAhead = {"4711", "4712"};
+  DaysAhead ahead(ctx);
+  const std::optional<std::vector<Booking>> served = ahead.monthValues("4711", month);
+  ASSERT_TRUE(served);
+  std::string servedText;
+  for (const Booking& v : *served) servedText += text(v);
+  EXPECT_EQ(servedText, byCursor);
+  EXPECT_EQ(served->size(), 5u);
+  EXPECT_EQ(ahead.monthValues("4712", month).has_value(), stored != db::kOk);
+  EXPECT_FALSE(ahead.monthValues("4799", month));  // not walked
+}
+
 }  // namespace
 }  // namespace lug::calc::test
