@@ -10,6 +10,24 @@ namespace {
 
 // The days read at once must answer every day as the single-row statements
 // do: status, codes, target.
+// A booking as the tests compare it: every field.
+std::string bookingText(const Booking& b) {
+  return b.pnr + " " + std::to_string(b.ztr) + " " + b.dtm + " " + b.kst + "/" + b.ktr + "/" +
+         b.krt + " " + b.zkt + " " + std::to_string(b.std) + " " + std::to_string(b.tge) + " " +
+         std::to_string(b.stg) + " " + std::to_string(b.sta) + " " + b.dat + "\n";
+}
+
+// A booking of 4711 without minutes, booked with a time of day.
+void addBookingWithoutMinutes(Installation& inst, int ztr, const std::string& day,
+                              const std::string& zkt) {
+  inst.insert("Hor331Zkb", {{"ZkbPnr", "4711"},
+                            {"ZkbZtr", ztr},
+                            {"ZkbDtm", day},
+                            {"ZkbZkt", zkt},
+                            {"ZkbSta", 3},
+                            {"ZkbDat", "2024.01.20 10:30:00"}});
+}
+
 class EmployeeDaysTest : public CalcTest {
  protected:
   EmployeeDaysTest() { usePeriod(1, "2024.01.01", "2024.01.31"); }
@@ -298,25 +316,15 @@ TEST_F(EmployeeDaysTest, AccountDaysAnswerAsTheAccountsCursor) {
   addBooking(inst, {.dtm = "2024.01.03", .zkt = "URL", .std = 0});
   addBooking(inst, {.dtm = "2024.01.03", .zkt = "URL", .std = -60, .kst = "K2"});
   addBooking(inst, {.dtm = "2024.01.05", .zkt = "URL", .std = 90});
-  inst.insert("Hor331Zkb", {{"ZkbPnr", "4711"},
-                            {"ZkbZtr", 1},
-                            {"ZkbDtm", "2024.01.04"},
-                            {"ZkbZkt", "URL"},
-                            {"ZkbSta", 3},
-                            {"ZkbDat", "2024.01.20 10:30:00"}});
+  addBookingWithoutMinutes(inst, 1, "2024.01.04", "URL");
   addBooking(inst, {.dtm = "2024.01.04", .zkt = "KRANK", .std = 30});
   addBooking(inst, {.dtm = "2024.02.01", .zkt = "URL", .std = 30});
-  const auto text = [](const Booking& b) {
-    return b.pnr + " " + std::to_string(b.ztr) + " " + b.dtm + " " + b.kst + "/" + b.ktr + "/" +
-           b.krt + " " + b.zkt + " " + std::to_string(b.std) + " " + std::to_string(b.tge) + " " +
-           std::to_string(b.stg) + " " + std::to_string(b.sta) + " " + b.dat + "\n";
-  };
   const auto byCursor = [&](int16_t all) {
     db::Cursor c(inst.db(), kAccountDays, db::Cursor::Mode::FewRows);
     EXPECT_EQ(c.open({"4711", "URL", month.von, month.bis, all}), db::kOk);
     std::string out;
     Booking b;
-    while (fetchDay(c, b) == db::kOk) out += text(b);
+    while (fetchDay(c, b) == db::kOk) out += bookingText(b);
     return out;
   };
   ctx.walkAhead = {"4711"};
@@ -325,7 +333,7 @@ TEST_F(EmployeeDaysTest, AccountDaysAnswerAsTheAccountsCursor) {
   const auto served = [&](EmployeeDays::Bookings which) {
     std::string out;
     const std::optional<std::vector<Booking>> bookings = days.accountDays("URL", month, which);
-    for (const Booking& b : bookings.value()) out += text(b);
+    for (const Booking& b : bookings.value()) out += bookingText(b);
     return out;
   };
   EXPECT_EQ(served(EmployeeDays::Bookings::All), byCursor(1));
@@ -353,33 +361,23 @@ TEST_F(EmployeeDaysTest, MonthValuesAnswerAsTheEmployeesCursor) {
     addBooking(inst, {.pnr = pnr, .dtm = "2024.01.15", .zkt = "AA", .std = 30});
     addBooking(inst, {.pnr = pnr, .dtm = "2024.02.01", .zkt = "AA", .std = 30, .ztr = 3});
   }
-  inst.insert("Hor331Zkb", {{"ZkbPnr", "4711"},
-                            {"ZkbZtr", 3},
-                            {"ZkbDtm", "2024.01.20"},
-                            {"ZkbZkt", "BB"},
-                            {"ZkbSta", 3},
-                            {"ZkbDat", "2024.01.20 10:30:00"}});
+  addBookingWithoutMinutes(inst, 3, "2024.01.20", "BB");
   // A counter too large for a short, where the engine stores one.
   const int stored = inst.db().exec(
       "insert into Hor331Zkb (ZkbPnr,ZkbZtr,ZkbDtm,ZkbZkt,ZkbStg) values "
       "('4712',3,to_date('2024.01.20','yyyy.mm.dd'),'BB',40000)");
   inst.db().commit();
-  const auto text = [](const Booking& b) {
-    return b.pnr + " " + std::to_string(b.ztr) + " " + b.dtm + " " + b.kst + "/" + b.ktr + "/" +
-           b.krt + " " + b.zkt + " " + std::to_string(b.std) + " " + std::to_string(b.tge) + " " +
-           std::to_string(b.stg) + " " + std::to_string(b.sta) + " " + b.dat + "\n";
-  };
   db::Cursor c(inst.db(), kMonthValues, db::Cursor::Mode::FewRows);
   ASSERT_EQ(c.open({"4711", month.von, month.bis}), db::kOk);
   std::string byCursor;
   Booking b;
-  while (fetchDay(c, b) == db::kOk) byCursor += text(b);
+  while (fetchDay(c, b) == db::kOk) byCursor += bookingText(b);
   ctx.walkAhead = {"4711", "4712"};
   DaysAhead ahead(ctx);
   const std::optional<std::vector<Booking>> served = ahead.monthValues("4711", month);
   ASSERT_TRUE(served);
   std::string servedText;
-  for (const Booking& v : *served) servedText += text(v);
+  for (const Booking& v : *served) servedText += bookingText(v);
   EXPECT_EQ(servedText, byCursor);
   EXPECT_EQ(served->size(), 5u);
   EXPECT_EQ(ahead.monthValues("4712", month).has_value(), stored != db::kOk);
