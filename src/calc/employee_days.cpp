@@ -244,7 +244,8 @@ std::optional<std::vector<EmployeeDays::Attendance>> EmployeeDays::bookedAttenda
 
 std::optional<std::vector<Booking>> EmployeeDays::accountDays(const std::string& zkt,
                                                               const Span& span, Bookings which) {
-  if (!within(span) || !loadBookings() || bookingsLoad_ != Load::Ahead) return std::nullopt;
+  if (!ctx_.daysAhead || !within(span) || !loadBookings() || bookingsLoad_ != Load::Ahead)
+    return std::nullopt;
   std::vector<const DayBooking*> rows;
   for (const DayBooking& b : *bookings_)
     if (inSpan(b.day, span) && InterfaceLines::equal(b.zkt, zkt) &&

@@ -38,11 +38,13 @@ class BookingRow {
                  to_.monthFailed);
   }
 
-  // The employee's day bookings kept for the period answer as the cursor
-  // would; without them the cursor reads the account's days.
+  // The employee's day bookings read ahead for the period answer as the
+  // cursor would; without them the cursor reads the account's days.
   bool dayValues(const Booking& month) {
-    const auto kept = EmployeeDays::of(ctx_, month.pnr, scope_.booked)
-                          ->accountDays(month.zkt, scope_.booked, EmployeeDays::Bookings::All);
+    const auto kept = ctx_.daysAhead
+                          ? EmployeeDays::of(ctx_, month.pnr, scope_.booked)
+                                ->accountDays(month.zkt, scope_.booked, EmployeeDays::Bookings::All)
+                          : std::nullopt;
     bool written = false;
     if (kept) {
       for (const Booking& b : *kept) written |= dayValue(b);

@@ -109,8 +109,8 @@ class SpanWalk {
   }
 
  private:
-  // The employee's day bookings kept for the period answer as the cursor
-  // would; without them the cursor reads the account's days.
+  // The employee's day bookings read ahead for the period answer as the
+  // cursor would; without them the cursor reads the account's days.
   void open() {
     using Bookings = EmployeeDays::Bookings;
     kept_ = attendance_->accountDays(in_.group.zkt, in_.period,
