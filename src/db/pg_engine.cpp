@@ -376,7 +376,7 @@ class PgEngine : public Engine {
 
   // A session-level advisory lock on the schema, held until the session ends.
   int tryRunLock(const std::string& schema) override {
-    return schemaQuery(schema,
+    return schemaQuery(*link_, schema,
                        "select pg_try_advisory_lock(x'4c756700000000'::bigint + oid::bigint) "
                        "from pg_namespace where nspname = $1",
                        {});
@@ -399,10 +399,6 @@ class PgEngine : public Engine {
                        "select set_config('search_path', $2, false) from pg_namespace "
                        "where nspname = $1",
                        quotedSchema(schema) + ", horsystem");
-  }
-
-  int schemaQuery(const std::string& schema, const char* sql, std::optional<std::string> extra) {
-    return schemaQuery(*link_, schema, sql, std::move(extra));
   }
 
   // A query on the schema's catalogue row: 0 for "t", 1 for "f", -1435
