@@ -149,7 +149,8 @@ class PgStatement : public EngineStatement {
     int status = ensure({{&single_, text_}}, params);
     if (status != kOk) return status;
     std::vector<PgResult> results;
-    status = link_->run({PgCommand::execute(single_.name, bind(single_, params))}, results, scope_);
+    status = link_->run({PgCommand::execute(single_.name, bind(single_, params))}, results,
+                        isSelect(text_) ? read() : scope_);
     return status == kOk ? took(std::move(results[0])) : status;
   }
 
@@ -219,7 +220,7 @@ class PgStatement : public EngineStatement {
       commands.push_back(PgCommand::describe(f.prepared->name));
     }
     std::vector<PgResult> results;
-    int status = link_->run(commands, results, scope_);
+    int status = link_->run(commands, results, read());  // the server keeps prepared statements
     if (status != kOk) return status;
     for (size_t i = 0; i < forms.size(); ++i) {
       Prepared& p = *forms[i].prepared;
@@ -231,6 +232,9 @@ class PgStatement : public EngineStatement {
     }
     return kOk;
   }
+
+  // The scope of a step that changes nothing a return to a savepoint undoes.
+  PgScope read() const { return scope_ == PgScope::Plain ? PgScope::Plain : PgScope::Read; }
 
   PgParams bind(const Prepared& p, const std::vector<Value>& params) const {
     PgParams out;
@@ -264,7 +268,7 @@ class PgStatement : public EngineStatement {
 
   int fetchBatch() {
     std::vector<PgResult> results;
-    int status = link_->run({PgCommand::execute(fetch_.name, {})}, results, PgScope::Guarded);
+    int status = link_->run({PgCommand::execute(fetch_.name, {})}, results, PgScope::Read);
     if (status != kOk) {
       more_ = false;
       return status;

@@ -153,13 +153,14 @@ int PgLink::run(const std::vector<PgCommand>& commands, std::vector<PgResult>& r
   if (broken_) return kFatal;
   std::vector<PgCommand> all = housekeeping();
   const bool idle = PQtransactionStatus(conn_) == PQTRANS_IDLE;
-  if (idle && scope == PgScope::Guarded) all.push_back(helper("lug_begin"));
+  if (idle && scope != PgScope::Plain) all.push_back(helper("lug_begin"));
   syncClock(all);
-  const bool guarded = !idle || scope == PgScope::Guarded;
-  if (guarded) all.push_back(helper("lug_savepoint"));
+  const bool guarded = !idle || scope != PgScope::Plain;
+  if (guarded && !readSavepoint_) all.push_back(helper("lug_savepoint")), ++stats_.savepoints;
   const size_t first = all.size();
   all.insert(all.end(), commands.begin(), commands.end());
-  if (guarded) all.push_back(helper("lug_release"));
+  readSavepoint_ = guarded && scope == PgScope::Read;
+  if (guarded && !readSavepoint_) all.push_back(helper("lug_release"));
   std::vector<PgResult> replies;
   const int status = exchange(all, replies);
   for (size_t i = first; i < first + commands.size() && i < replies.size(); ++i)
@@ -171,8 +172,10 @@ int PgLink::run(const std::vector<PgCommand>& commands, std::vector<PgResult>& r
 // before that step, and sends the tidying commands of finished statements.
 std::vector<PgCommand> PgLink::housekeeping() {
   std::vector<PgCommand> all;
-  if (PQtransactionStatus(conn_) == PQTRANS_INERROR)
+  if (PQtransactionStatus(conn_) == PQTRANS_INERROR) {
     all.insert(all.end(), {helper("lug_undo"), helper("lug_release")});
+    readSavepoint_ = false;
+  }
   all.insert(all.end(), pending_.begin(), pending_.end());
   pending_.clear();
   return all;
@@ -205,6 +208,7 @@ int PgLink::endTransaction(const char* name) {
   if (broken_) return kFatal;
   std::vector<PgCommand> all = housekeeping();
   if (PQtransactionStatus(conn_) != PQTRANS_IDLE) all.push_back(helper(name));
+  readSavepoint_ = false;
   if (all.empty()) return kOk;
   std::vector<PgResult> results;
   return exchange(all, results);

@@ -7,6 +7,9 @@
 // Oracle database, while an error inside a PostgreSQL transaction spoils the
 // whole transaction. So every guarded step runs inside a savepoint; after a
 // failure the transaction returns to that savepoint with the next round trip.
+// Consecutive reads share one savepoint: returning to it undoes nothing but
+// reads, so it needs neither a new savepoint per read nor its release, and it
+// serves as the savepoint of the step after them.
 #include <libpq-fe.h>
 
 #include <cstdint>
@@ -40,11 +43,16 @@ struct PgCommand {
 
 // Whether a step runs inside the session's transaction (begun when none is
 // open) and a savepoint, or as it stands (the schema switch, the run lock).
-enum class PgScope { Guarded, Plain };
+// A read (a select, the fetch of a cursor) changes nothing that a return to
+// a savepoint would undo, so it runs inside the savepoint of the reads
+// before it; a cursor's declaration is no read in that sense, since the
+// return to a savepoint closes the cursors declared after it.
+enum class PgScope { Guarded, Read, Plain };
 
 struct PgStats {
   int64_t roundTrips = 0;
   int64_t prepares = 0;  // statements parsed into server-side prepared statements
+  int64_t savepoints = 0;
 };
 
 class PgLink {
@@ -118,6 +126,7 @@ class PgLink {
   int64_t names_ = 0;
   int64_t transaction_ = 1;
   int64_t committed_ = 0;
+  bool readSavepoint_ = false;  // the open savepoint has only reads after it
   bool broken_ = false;
   PgStats stats_;
 };

@@ -23,7 +23,8 @@ class PgCosts : public PgOnly {
     const db::PgStats before = stats();
     work();
     const db::PgStats after = stats();
-    return {after.roundTrips - before.roundTrips, after.prepares - before.prepares};
+    return {after.roundTrips - before.roundTrips, after.prepares - before.prepares,
+            after.savepoints - before.savepoints};
   }
 };
 
@@ -34,6 +35,7 @@ TEST_F(PgCosts, StatementsAreParsedOnceAndRunInOneRoundTrip) {
   });
   EXPECT_EQ(inserts.prepares, 1);
   EXPECT_EQ(inserts.roundTrips, 101);  // the parse, then one per execution
+  EXPECT_EQ(inserts.savepoints, 100);  // the parse is no write
 
   int16_t count = 0;
   auto selects = cost([&] {
@@ -41,6 +43,7 @@ TEST_F(PgCosts, StatementsAreParsedOnceAndRunInOneRoundTrip) {
   });
   EXPECT_EQ(selects.prepares, 1);
   EXPECT_EQ(selects.roundTrips, 11);
+  EXPECT_EQ(selects.savepoints, 1);  // consecutive reads share one
 
   // Insert-or-add: the failed insert and the update, nothing in between.
   auto insertOrAdd = cost([&] {

@@ -65,6 +65,42 @@ TEST_P(BothEngines, FailedStatementKeepsTheWorkBeforeIt) {
             (std::vector<std::vector<std::string>>{{"A", "4"}, {"B", "2"}, {"C", "5"}}));
 }
 
+// Failed reads between writes and while a cursor is open: the reads before a
+// failure share one savepoint on the server, which must neither undo a write
+// nor close a cursor when the transaction returns to it.
+TEST_P(BothEngines, FailedReadKeepsTheWorkAndTheCursorsBeforeIt) {
+  static const char kBadNumber[] = "select TO_NUMBER(:b0) into :b1  from dual ";
+  static const char kAll[] = "select ZksPnr ,ZksWrt  from Hor331Zks order by ZksWrt";
+  static const char kModeCount[] = "select SfrAnz into :b0  from Hor155Sfr where SfrMod=:b1";
+  double number = 0;
+  int16_t count = 0;
+  constexpr int kRows = 600;  // more than one batch of the server engine
+  for (int i = 0; i < kRows; ++i) insertValue(db(), std::to_string(i), "2024.01.01", "A", i);
+  ASSERT_EQ(db().exec(kInsertMode, {"A", int16_t{1}}), kOk);
+  EXPECT_EQ(db().exec(kBadNumber, {"x"}, {number}), -1722);
+  EXPECT_EQ(db().exec(kModeCount, {"A"}, {count}), kOk);
+  EXPECT_EQ(db().exec(kBadNumber, {"y"}, {number}), -1722);
+  Cursor rows(db(), kAll);
+  ASSERT_EQ(rows.open(), kOk);
+  std::string pnr;
+  double value = 0;
+  int read = 0;
+  while (rows.fetch({pnr, value}) == kOk) {
+    if (read++ == 10) {
+      EXPECT_EQ(db().exec(kBadNumber, {"z"}, {number}), -1722);
+      ASSERT_EQ(db().exec(kInsertMode, {"B", int16_t{2}}), kOk);
+      EXPECT_EQ(db().exec(kModeCount, {"B"}, {count}), kOk);
+      EXPECT_EQ(db().exec(kBadNumber, {"z"}, {number}), -1722);
+    }
+  }
+  EXPECT_EQ(read, kRows);
+  EXPECT_EQ(db().exec(kBadNumber, {"1"}, {number}), kOk);
+  EXPECT_EQ(number, 1);
+  ASSERT_EQ(db().commit(), kOk);
+  EXPECT_EQ(inst().rows("select SfrMod, SfrAnz from Hor155Sfr order by SfrMod"),
+            (std::vector<std::vector<std::string>>{{"A", "1"}, {"B", "2"}}));
+}
+
 TEST_P(BothEngines, StatusesOfFailedStatements) {
   static const char kMissingTable[] = "select x into :b0  from Hor999Xyz where x=:b1";
   static const char kMissingColumn[] = "select ZksXyz into :b0  from Hor331Zks where ZksPnr=:b1";
