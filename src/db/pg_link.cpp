@@ -152,7 +152,7 @@ int PgLink::run(const std::vector<PgCommand>& commands, std::vector<PgResult>& r
   results.clear();
   if (broken_) return kFatal;
   std::vector<PgCommand> all = housekeeping();
-  const bool idle = PQtransactionStatus(conn_) == PQTRANS_IDLE;
+  const bool idle = transactionStatus() == PQTRANS_IDLE;
   if (idle && scope != PgScope::Plain) all.push_back(helper("lug_begin"));
   syncClock(all);
   const bool guarded = !idle || scope != PgScope::Plain;
@@ -172,7 +172,7 @@ int PgLink::run(const std::vector<PgCommand>& commands, std::vector<PgResult>& r
 // before that step, and sends the tidying commands of finished statements.
 std::vector<PgCommand> PgLink::housekeeping() {
   std::vector<PgCommand> all;
-  if (PQtransactionStatus(conn_) == PQTRANS_INERROR) {
+  if (transactionStatus() == PQTRANS_INERROR) {
     all.insert(all.end(), {helper("lug_undo"), helper("lug_release")});
     readSavepoint_ = false;
   }
@@ -207,18 +207,29 @@ int PgLink::rollback() {
 int PgLink::endTransaction(const char* name) {
   if (broken_) return kFatal;
   std::vector<PgCommand> all = housekeeping();
-  if (PQtransactionStatus(conn_) != PQTRANS_IDLE) all.push_back(helper(name));
+  if (transactionStatus() != PQTRANS_IDLE) all.push_back(helper(name));
   readSavepoint_ = false;
   if (all.empty()) return kOk;
   std::vector<PgResult> results;
   return exchange(all, results);
 }
 
+// While posted pipelines are unanswered the connection reports a command in
+// progress; their answers are read first, and the state after them counts.
+PGTransactionStatusType PgLink::transactionStatus() {
+  receivePosted();
+  return PQtransactionStatus(conn_);
+}
+
+void PgLink::receivePosted() {
+  for (Posted& p : posted_)
+    if (!p.received) receive(p);
+}
+
 int PgLink::exchange(const std::vector<PgCommand>& commands, std::vector<PgResult>& results) {
   if (const auto other = alsoRead_.lock(); other && !other->posted_.empty())
     PQconsumeInput(other->conn_);
-  for (Posted& p : posted_)
-    if (!p.received) receive(p);
+  receivePosted();
   if (!sendAll(commands)) return lost();
   return readReplies(commands.size(), results);
 }

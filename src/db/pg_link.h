@@ -113,6 +113,8 @@ class PgLink {
   bool send(const PgCommand& c);
   int lost();
   std::vector<PgCommand> housekeeping();
+  PGTransactionStatusType transactionStatus();
+  void receivePosted();
   void syncClock(std::vector<PgCommand>& commands);
   int statusOf(const PGresult* r);
   int endTransaction(const char* helper);

@@ -3,6 +3,7 @@
 #include <thread>
 
 #include "db/pg_engine.h"
+#include "db/pg_link.h"
 #include "pg_engines.h"
 
 namespace lug::test {
@@ -170,6 +171,20 @@ TEST_F(PgCosts, ReadsAsideAnswerEachCursorWithoutTheSessionsRoundTrips) {
   EXPECT_EQ(fromA, "234");
   EXPECT_EQ(fromB, "34");
   EXPECT_EQ(rows(b, {"4"}), "4");  // sent at the open
+}
+
+// A step outside any transaction (as the second connection runs the parse
+// of a statement) while rows posted on the same connection are unread: it
+// runs as it stands, and the rows come after it.
+TEST_F(PgOnly, PlainStepWhilePostedRowsAreUnreadRunsOutsideATransaction) {
+  int status = kOk;
+  const auto link = db::PgLink::connect(inst().service(), "", "", status);
+  ASSERT_TRUE(link) << status;
+  const int64_t ticket = link->post({db::PgCommand::query("select 1")});
+  std::vector<db::PgResult> results;
+  EXPECT_EQ(link->run({db::PgCommand::query("select 2")}, results, db::PgScope::Plain), kOk);
+  ASSERT_EQ(link->collect(ticket, results), kOk);
+  EXPECT_STREQ(PQgetvalue(results[0].get(), 0, 0), "1");
 }
 
 }  // namespace
