@@ -6,6 +6,8 @@
 #include <set>
 #include <tuple>
 
+#include "db/dialect.h"
+
 namespace lug::calc {
 namespace {
 
@@ -305,6 +307,35 @@ std::optional<int> DaysAhead::monthMaximum(const std::string& pnr, const std::st
 std::optional<int> DaysAhead::masterCost(const std::string& pnr, const Span& span,
                                          CostAssignment& cost) {
   return singleRow(masterCost_.of(ctx_, pnr, {span.bis, span.von}), cost);
+}
+
+std::optional<int> DaysAhead::numbers(const char* statement, const char* ahead,
+                                      const std::string& pnr, const std::vector<db::In>& values,
+                                      db::Outs out) {
+  NumbersAhead& reads = numbers_[statement];
+  if (!reads.window) {
+    reads.indicators = db::translate(statement, ctx_.db.engine().dialect()).outputIndicators;
+    const auto one = [](Numbers& r) { return std::vector<db::Out>{r.first}; };
+    const auto two = [](Numbers& r) { return std::vector<db::Out>{r.first, r.second}; };
+    reads.window = std::make_unique<RowsAhead<Numbers>>(ctx_, ahead,
+                                                        reads.indicators.size() == 1 ? +one : +two);
+  }
+  if (out.size() != reads.indicators.size() || out.size() > 2) return std::nullopt;
+  Numbers row;
+  const std::optional<int> st = singleRow(reads.window->of(ctx_, pnr, values), row);
+  if (!st) return st;
+  for (const db::Out& o : out) o.clear();
+  if (*st == db::kNoData) return st;
+  // Each value stored as the statement stores it: cut to a whole number for
+  // a whole-number output, a NULL refused by an output without indicator.
+  const std::optional<double>* fetched[] = {&row.first, &row.second};
+  size_t i = 0;
+  for (const db::Out& o : out) {
+    const std::optional<double>& v = *fetched[i];
+    if (o.store(v ? db::Value::real(*v) : db::Value::null(), reads.indicators[i++]) != db::kOk)
+      return std::nullopt;
+  }
+  return st;
 }
 
 // Reads the rows of a kind over the span once, from the window of employees

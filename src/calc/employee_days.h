@@ -63,10 +63,20 @@ class DaysAhead {
   std::optional<int> monthMaximum(const std::string& pnr, const std::string& day, double& max);
   // The cost assignment of the employee's master row valid in the span.
   std::optional<int> masterCost(const std::string& pnr, const Span& span, CostAssignment& cost);
+  // The single-row select `statement` of one or two numbers (the balances of
+  // calc/balance_keys.cpp) answered from `ahead`, the same select for the
+  // employees of a window: 0 or 1403 with `out` filled as the statement
+  // fills it, or std::nullopt when the statement must answer (more than one
+  // row, a value that its outputs refuse, the employee not read ahead).
+  std::optional<int> numbers(const char* statement, const char* ahead, const std::string& pnr,
+                             const std::vector<db::In>& values, db::Outs out);
 
  private:
   struct MonthMaximum {
     std::optional<double> max;
+  };
+  struct Numbers {
+    std::optional<double> first, second;
   };
 
   RunContext& ctx_;
@@ -76,6 +86,11 @@ class DaysAhead {
   RowsAhead<DaysRows::DayBooking> monthValues_;
   RowsAhead<MonthMaximum> monthMaximum_;
   RowsAhead<CostAssignment> masterCost_;
+  struct NumbersAhead {
+    std::vector<bool> indicators;  // of the statement's outputs
+    std::unique_ptr<RowsAhead<Numbers>> window;
+  };
+  std::map<const char*, NumbersAhead> numbers_;  // by statement
 };
 
 class EmployeeDays {

@@ -2,7 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include <string_view>
+
 #include "calc/balance_keys.h"
+#include "calc/employee_days.h"
 #include "calc/scenario.h"
 
 namespace lug::calc::test {
@@ -182,6 +185,67 @@ TEST_F(SpecialKeysTest, StoredRecordsStayAsTheyAre) {
   inst.db().exec("update Hor320Tgb set Tgbsa2=1000");
   EXPECT_EQ(write()[1], "MGF|22");
   EXPECT_TRUE(log().empty());
+}
+
+// The balances read for a window of employees answer as each employee's
+// statements: several day records and leave rows, fractions cut, negative
+// values, a NULL balance (its statement answers), an employee without rows
+// and one the walk does not name; the period over and still running.
+TEST_F(SpecialKeysTest, BalancesReadAheadAnswerAsTheStatements) {
+  const std::vector<std::string> walked{"4711", "4712", "4713", "4714"};
+  for (const char* pnr : {"4711", "4712", "4714", "4799"}) {
+    addDay(inst, {.pnr = pnr, .dtm = "2024.01.29", .sa1 = 40, .vt1 = 2, .sa2 = 3, .sa3 = 4});
+    addDay(inst, {.pnr = pnr, .dtm = "2024.01.30", .sa1 = 100, .vt1 = 5, .sa2 = 7, .vt2 = 1});
+    addDay(inst, {.pnr = pnr, .dtm = "2024.01.31", .vt1 = 3, .sa2 = 20, .vt2 = 2, .sa3 = 30});
+    addDay(inst, {.pnr = pnr, .dtm = "2024.02.01", .vt2 = 44, .vt5 = 55});
+    addDay(inst, {.pnr = pnr, .dtm = "2024.02.02", .vt2 = 66, .vt5 = 77});
+    inst.insert("Hor332Utg", {{"UtgPnr", pnr}, {"UtgDtm", "2023.12.31"}, {"UtgRtg", 20.0}});
+    inst.insert("Hor332Utg",
+                {{"UtgPnr", pnr}, {"UtgDtm", "2024.01.15"}, {"UtgRtg", 12.5}, {"UtgVtg", 3.0}});
+  }
+  addDay(inst, {.pnr = "4799", .dtm = "2024.01.20", .sa2 = 9});
+  inst.db().exec("update Hor320Tgb set Tgbsa2=NULL, TgbVt1=NULL where TgbPnr='4712'");
+  inst.db().exec("update Hor332Utg set UtgVtg=NULL where UtgPnr='4712'");
+  inst.db().exec("update Hor320Tgb set Tgbsa2=-7.9, Tgbsa3=30.9, TgbVt5=-55.5 where TgbPnr='4714'");
+  inst.db().exec("update Hor332Utg set UtgRtg=-0.25 where UtgPnr='4714'");
+
+  // The rows written, and the executions of statements and windows that read
+  // the day records and the leave rows.
+  struct Written {
+    Lines rows;
+    int64_t balanceReads = 0;
+  };
+  const auto balanceReads = [&] {
+    int64_t executions = 0;
+    for (const db::StatementCount& c : inst.db().counters().perStatement)
+      if (std::string_view(c.sql).find(" from HOR3") != std::string_view::npos)
+        executions += c.executions;
+    return executions;
+  };
+  const auto written = [&](const std::vector<std::string>& pnrs, const std::string& runDate) {
+    inst.db().exec("delete from Hor331Zk1");
+    const int64_t before = balanceReads();
+    for (const std::string& pnr : pnrs) {
+      const Employment employee{.pnr = pnr};
+      writeSpecialKeys(ctx, {employee, kJanuary, "L1", true, "2024.01.31", runDate, {}}, records);
+    }
+    return Written{joinedRows(inst, "select Zk1Pnr,Zk1Lna,Zk1Std from Hor331Zk1 order by 1,2"),
+                   balanceReads() - before};
+  };
+  for (const char* runDate : {"2024.02.05", "2024.01.31"}) {
+    ctx.daysAhead.reset();
+    const Written byStatements = written(walked, runDate);
+    const Written otherByStatements = written({"4799"}, runDate);
+    ctx.walkAhead = walked;
+    ctx.daysAhead = std::make_shared<DaysAhead>(ctx);
+    const Written ahead = written(walked, runDate);
+    EXPECT_EQ(ahead.rows, byStatements.rows) << runDate;
+    // Six statements per employee; ahead one window per balance, and the
+    // two statements of 4712 that meet a NULL without indicator.
+    EXPECT_EQ(byStatements.balanceReads, 4 * 6) << runDate;
+    EXPECT_EQ(ahead.balanceReads, 6 + 2) << runDate;
+    EXPECT_EQ(written({"4799"}, runDate).rows, otherByStatements.rows) << runDate;
+  }
 }
 
 }  // namespace
