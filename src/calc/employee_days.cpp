@@ -43,6 +43,14 @@ constexpr char kMonthValuesAhead[] =
     " "
     "from Hor331Zkb where (((ZkbPnr in " LUG_PNRS_AHEAD
     " and ZkbZtr=3) and ZkbDtm>=:b32) and ZkbDtm<=:b33) order by ZkbPnr,ZkbZkt,ZkbDtm";
+// Grouped as the period run's summed day values of one account, and ordered
+// as the server returns that statement's groups: by the grouped columns.
+constexpr char kSummedDayValuesAhead[] =
+    "select ZkbPnr ,ZkbKst ,ZkbKtr ,ZkbKrt ,ZkbZkt ,sum(ZkbStd) ,sum(ZkbTge) ,ZkbStg ,ZkbSta  from "
+    "Hor331Zkb where ((((ZkbPnr in " LUG_PNRS_AHEAD
+    " and ZkbZkt=:b32) and ZkbZtr=1) and ZkbDtm>=:b33) and ZkbDtm<=:b34) group by "
+    "ZkbPnr,ZkbZtr,ZkbKst,ZkbKtr,ZkbKrt,ZkbZkt,ZkbStg,ZkbSta order by "
+    "ZkbPnr,ZkbZtr,ZkbKst,ZkbKtr,ZkbKrt,ZkbZkt,ZkbStg,ZkbSta";
 constexpr char kMonthMaximumAhead[] =
     "select TgbPnr ,TgbMax  from Hor320Tgb where ((TgbPnr in " LUG_PNRS_AHEAD
     " and TgbZtr=3) and TgbDtm=:b32)";
@@ -58,6 +66,9 @@ std::vector<db::Out> outputs(DaysRows::DayRecord& r) {
 }
 std::vector<db::Out> outputs(DaysRows::DayBooking& r) {
   return {db::Out(r.day).asStored(), r.zkt, r.kst, r.ktr, r.std};
+}
+std::vector<db::Out> summedOutputs(DaysRows::DayBooking& r) {
+  return {r.kst, r.ktr, r.krt, r.zkt, r.std, r.tge, r.stg, r.sta};
 }
 std::vector<db::Out> allOutputs(DaysRows::DayBooking& r) {
   return {db::Out(r.day).asStored(), r.zkt, r.kst, r.ktr, r.krt, r.std, r.tge, r.stg, r.sta, r.dat};
@@ -293,6 +304,21 @@ std::optional<std::vector<Booking>> DaysAhead::monthValues(const std::string& pn
   std::vector<const DaysRows::DayBooking*> all;
   for (const DaysRows::DayBooking& r : *rows) all.push_back(&r);
   return asFetched(pnr, 3, all);
+}
+
+std::optional<std::vector<Booking>> DaysAhead::summedDayValues(const std::string& pnr,
+                                                               const std::string& zkt,
+                                                               const Span& span) {
+  std::unique_ptr<RowsAhead<DaysRows::DayBooking>>& window = summed_[zkt];
+  if (!window)
+    window = std::make_unique<RowsAhead<DaysRows::DayBooking>>(ctx_, kSummedDayValuesAhead,
+                                                               summedOutputs);
+  const RowsAhead<DaysRows::DayBooking>::Rows rows =
+      window->of(ctx_, pnr, {zkt, span.von, span.bis});
+  if (!rows) return std::nullopt;
+  std::vector<const DaysRows::DayBooking*> all;
+  for (const DaysRows::DayBooking& r : *rows) all.push_back(&r);
+  return asFetched(pnr, 1, all);
 }
 
 std::optional<int> DaysAhead::monthMaximum(const std::string& pnr, const std::string& day,

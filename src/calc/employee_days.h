@@ -55,6 +55,12 @@ class DaysAhead {
   // day, as a cursor of all the booking's columns fetches them (see
   // EmployeeDays::accountDays); std::nullopt when the statement must answer.
   std::optional<std::vector<Booking>> monthValues(const std::string& pnr, const Span& span);
+  // The employee's day values (ZkbZtr 1) of the account in the span, summed
+  // by cost assignment, value type and status, as the period run's grouped
+  // cursor fetches them (groups ordered by their columns, no day);
+  // std::nullopt when the statement must answer.
+  std::optional<std::vector<Booking>> summedDayValues(const std::string& pnr,
+                                                      const std::string& zkt, const Span& span);
 
   // The answers of single-row selects: the status (0 or 1403) and the
   // values, or std::nullopt when the statement must answer (more than one
@@ -90,7 +96,8 @@ class DaysAhead {
     std::vector<bool> indicators;  // of the statement's outputs
     std::unique_ptr<RowsAhead<Numbers>> window;
   };
-  std::map<const char*, NumbersAhead> numbers_;  // by statement
+  std::map<const char*, NumbersAhead> numbers_;                                     // by statement
+  std::map<std::string, std::unique_ptr<RowsAhead<DaysRows::DayBooking>>> summed_;  // by account
 };
 
 class EmployeeDays {

@@ -250,6 +250,11 @@ class PeriodRun : EmployeeWalk {
       for (const Booking* b : monthValues_.ofAccount(line.ztk)) booking(line, *b);
       return;
     }
+    if (summed && ctx_.daysAhead)
+      if (const auto values = ctx_.daysAhead->summedDayValues(row.pnr, line.ztk, booked_)) {
+        for (const Booking& b : *values) booking(line, b);
+        return;
+      }
     db::Cursor bookings(ctx_.db, summed ? kSummedDayValues : kMonthValues,
                         db::Cursor::Mode::FewRows);
     // An open that fails repeats its status at the first fetch, which

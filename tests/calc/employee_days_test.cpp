@@ -384,5 +384,57 @@ TEST_F(EmployeeDaysTest, MonthValuesAnswerAsTheEmployeesCursor) {
   EXPECT_FALSE(ahead.monthValues("4799", month));  // not walked
 }
 
+// The summed day values of an account served from a window: the groups (cost
+// assignment, value type, status) in the order the employee's grouped cursor
+// fetches them, minutes summed, NULL and lower-case cost centres, bookings of
+// another account, of month values and outside the span left out; an
+// employee without bookings has no groups. Only the server reads windows;
+// the embedded engine returns the groups of the account in another order.
+TEST_F(EmployeeDaysTest, SummedDayValuesAnswerAsTheEmployeesCursor) {
+  if (!inst.db().roundTrips()) GTEST_SKIP() << "the embedded engine reads no windows";
+  static const char kSummedDayValues[] =
+      "select ZkbPnr ,ZkbZtr ,ZkbKst ,ZkbKtr ,ZkbKrt ,ZkbZkt ,sum(ZkbStd) ,sum(ZkbTge) ,ZkbStg "
+      ",ZkbSta "
+      " from Hor331Zkb where ((((ZkbPnr=:b0 and ZkbZkt=:b1) and ZkbZtr=1) and ZkbDtm>=:b2) and "
+      "ZkbDtm<=:b3) group by ZkbPnr,ZkbZtr,ZkbKst,ZkbKtr,ZkbKrt,ZkbZkt,ZkbStg,ZkbSta order by "
+      "ZkbZkt";
+  for (const char* pnr : {"4711", "4712"}) {
+    addBooking(inst, {.pnr = pnr, .dtm = "2024.01.05", .zkt = "URL", .std = 60, .kst = "K2"});
+    addBooking(inst, {.pnr = pnr, .dtm = "2024.01.03", .zkt = "URL", .std = 30, .kst = "K10"});
+    addBooking(inst, {.pnr = pnr, .dtm = "2024.01.04", .zkt = "URL", .std = 15, .kst = "K2"});
+    addBooking(inst, {.pnr = pnr, .dtm = "2024.01.06", .zkt = "URL", .tge = 1, .kst = "k1"});
+    addBooking(inst, {.pnr = pnr, .dtm = "2024.01.07", .zkt = "URL", .std = 5, .stg = 2});
+    addBooking(inst,
+               {.pnr = pnr, .dtm = "2024.01.08", .zkt = "URL", .std = 7, .kst = "K2", .ktr = "T"});
+    addBooking(inst, {.pnr = pnr, .dtm = "2024.01.09", .zkt = "ZZ", .std = 99, .kst = "K2"});
+    addBooking(inst, {.pnr = pnr, .dtm = "2024.01.10", .zkt = "URL", .std = 99, .ztr = 3});
+    addBooking(inst, {.pnr = pnr, .dtm = "2024.02.01", .zkt = "URL", .std = 99, .kst = "K2"});
+  }
+  addBookingWithoutMinutes(inst, 1, "2024.01.20", "URL");
+  const auto text = [](const std::vector<Booking>& bookings) {
+    std::string all;
+    for (const Booking& b : bookings) all += bookingText(b);
+    return all;
+  };
+  const auto byCursor = [&](const std::string& pnr) {
+    db::Cursor c(inst.db(), kSummedDayValues, db::Cursor::Mode::FewRows);
+    EXPECT_EQ(c.open({pnr, "URL", month.von, month.bis}), db::kOk);
+    std::vector<Booking> rows;
+    Booking b;
+    while (fetchAccountRow(c, b) == db::kOk) rows.push_back(b);
+    return rows;
+  };
+  ctx.walkAhead = {"4711", "4712", "4713"};
+  DaysAhead ahead(ctx);
+  for (const char* pnr : {"4711", "4712", "4713"}) {
+    const std::optional<std::vector<Booking>> served = ahead.summedDayValues(pnr, "URL", month);
+    ASSERT_TRUE(served) << pnr;
+    EXPECT_EQ(text(*served), text(byCursor(pnr))) << pnr;
+  }
+  EXPECT_EQ(byCursor("4711").size(), 6u);
+  EXPECT_TRUE(byCursor("4713").empty());
+  EXPECT_FALSE(ahead.summedDayValues("4799", "URL", month));  // not walked
+}
+
 }  // namespace
 }  // namespace lug::calc::test
