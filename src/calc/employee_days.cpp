@@ -271,8 +271,8 @@ std::optional<std::vector<Booking>> EmployeeDays::accountDays(const std::string&
 
 DaysAhead::DaysAhead(RunContext& ctx)
     : ctx_(ctx),
-      attendance_(ctx, kAttendanceAhead, outputs),
-      records_(ctx, kDayRecordsAhead, outputs),
+      attendance_(ctx, kAttendanceAhead, [](DaysRows::AttendanceRow& r) { return outputs(r); }),
+      records_(ctx, kDayRecordsAhead, [](DaysRows::DayRecord& r) { return outputs(r); }),
       bookings_(ctx, kDayBookingsAhead, allOutputs),
       monthValues_(ctx, kMonthValuesAhead, allOutputs),
       monthMaximum_(ctx, kMonthMaximumAhead,
@@ -337,16 +337,17 @@ std::optional<int> DaysAhead::masterCost(const std::string& pnr, const Span& spa
 
 std::optional<int> DaysAhead::numbers(const char* statement, const char* ahead,
                                       const std::string& pnr, const std::vector<db::In>& values,
-                                      db::Outs out) {
+                                      db::Outs out, Where where) {
   NumbersAhead& reads = numbers_[statement];
   if (!reads.window) {
     reads.indicators = db::translate(statement, ctx_.db.engine().dialect()).outputIndicators;
-    const auto one = [](Numbers& r) { return std::vector<db::Out>{r.first}; };
-    const auto two = [](Numbers& r) { return std::vector<db::Out>{r.first, r.second}; };
-    reads.window = std::make_unique<RowsAhead<Numbers>>(ctx_, ahead,
-                                                        reads.indicators.size() == 1 ? +one : +two);
+    const size_t columns = std::min(reads.indicators.size(), kNumbers);
+    reads.window = std::make_unique<RowsAhead<Numbers>>(
+        ctx_, ahead,
+        [columns](Numbers& r) { return std::vector<db::Out>(r.begin(), r.begin() + columns); },
+        where);
   }
-  if (out.size() != reads.indicators.size() || out.size() > 2) return std::nullopt;
+  if (out.size() != reads.indicators.size() || out.size() > kNumbers) return std::nullopt;
   Numbers row;
   const std::optional<int> st = singleRow(reads.window->of(ctx_, pnr, values), row);
   if (!st) return st;
@@ -354,12 +355,12 @@ std::optional<int> DaysAhead::numbers(const char* statement, const char* ahead,
   if (*st == db::kNoData) return st;
   // Each value stored as the statement stores it: cut to a whole number for
   // a whole-number output, a NULL refused by an output without indicator.
-  const std::optional<double>* fetched[] = {&row.first, &row.second};
   size_t i = 0;
   for (const db::Out& o : out) {
-    const std::optional<double>& v = *fetched[i];
-    if (o.store(v ? db::Value::real(*v) : db::Value::null(), reads.indicators[i++]) != db::kOk)
+    const std::optional<double>& v = row[i];
+    if (o.store(v ? db::Value::real(*v) : db::Value::null(), reads.indicators[i]) != db::kOk)
       return std::nullopt;
+    ++i;
   }
   return st;
 }

@@ -8,6 +8,7 @@
 // outside the span, a day with more rows than a single-row statement allows,
 // and every question after a read that failed go to the statements: the
 // day questions here, the span questions (std::nullopt) at the caller.
+#include <array>
 #include <cstdint>
 #include <map>
 #include <memory>
@@ -69,21 +70,24 @@ class DaysAhead {
   std::optional<int> monthMaximum(const std::string& pnr, const std::string& day, double& max);
   // The cost assignment of the employee's master row valid in the span.
   std::optional<int> masterCost(const std::string& pnr, const Span& span, CostAssignment& cost);
-  // The single-row select `statement` of one or two numbers (the balances of
-  // calc/balance_keys.cpp) answered from `ahead`, the same select for the
-  // employees of a window: 0 or 1403 with `out` filled as the statement
-  // fills it, or std::nullopt when the statement must answer (more than one
-  // row, a value that its outputs refuse, the employee not read ahead).
+  // The single-row select `statement` of up to kNumbers numbers (balances,
+  // stored day summaries) answered from `ahead`, the same select for the
+  // employees of a window (`values` its values after the personnel
+  // numbers), read where `where` says: 0 or 1403 with `out` filled as the
+  // statement fills it, or std::nullopt when the statement must answer (more
+  // than one row, a value that its outputs refuse, the employee not read
+  // ahead).
+  static constexpr size_t kNumbers = 9;
+  using Where = RowsAhead<std::array<std::optional<double>, kNumbers>>::Where;
   std::optional<int> numbers(const char* statement, const char* ahead, const std::string& pnr,
-                             const std::vector<db::In>& values, db::Outs out);
+                             const std::vector<db::In>& values, db::Outs out,
+                             Where where = Where::Aside);
 
  private:
   struct MonthMaximum {
     std::optional<double> max;
   };
-  struct Numbers {
-    std::optional<double> first, second;
-  };
+  using Numbers = std::array<std::optional<double>, kNumbers>;
 
   RunContext& ctx_;
   RowsAhead<DaysRows::AttendanceRow> attendance_;

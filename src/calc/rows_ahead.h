@@ -8,14 +8,19 @@
 // with other values than the window's, or one the walk does not name, is left
 // to the employee's own statement (nullptr); so is every employee of a window
 // whose read failed, so that the employee's statement meets the failure and
-// reports it as before. The statement reads tables the run never writes: the
-// window after the one read is sent aside (db::Cursor::Mode::Aside) with the
-// same values, so that a server reads it while the walk computes this one.
+// reports it as before. A statement over tables the run never writes runs
+// aside (Where::Aside): the window after the one read is sent on the second
+// connection (db::Cursor::Mode::Aside) with the same values, so that a
+// server reads it while the walk computes this one. One over rows the run
+// writes, but never rows a window's question asks for (Where::Session),
+// runs on the session's connection when its window is asked for.
 #include <algorithm>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
 #include <unordered_map>
+#include <utility>
 #include <vector>
 
 #include "base/run_context.h"
@@ -24,17 +29,32 @@
 #define LUG_PNRS_AHEAD                                                                     \
   "(:b0,:b1,:b2,:b3,:b4,:b5,:b6,:b7,:b8,:b9,:b10,:b11,:b12,:b13,:b14,:b15,:b16,:b17,:b18," \
   ":b19,:b20,:b21,:b22,:b23,:b24,:b25,:b26,:b27,:b28,:b29,:b30,:b31)"
+// The same as alternatives of equalities of the column `c` (a string
+// literal), for a personnel number that is part of a table's unique key: the
+// equalities compare empty as equal to empty, as the key index does, and so
+// find the rows through it, where an in-list cannot.
+#define LUG_PNR_EQUALS_AHEAD(c)                                                                    \
+  "(" c "=:b0 or " c "=:b1 or " c "=:b2 or " c "=:b3 or " c "=:b4 or " c "=:b5 or " c "=:b6 or " c \
+  "=:b7 or " c "=:b8 or " c "=:b9 or " c "=:b10 or " c "=:b11 or " c "=:b12 or " c "=:b13 or " c   \
+  "=:b14 or " c "=:b15 or " c "=:b16 or " c "=:b17 or " c "=:b18 or " c "=:b19 or " c              \
+  "=:b20 or " c "=:b21 or " c "=:b22 or " c "=:b23 or " c "=:b24 or " c "=:b25 or " c              \
+  "=:b26 or " c "=:b27 or " c "=:b28 or " c "=:b29 or " c "=:b30 or " c "=:b31)"
 
 namespace lug::calc {
 
 template <class Row>
 class RowsAhead {
  public:
-  static constexpr size_t kEmployees = 32;         // as many as LUG_PNRS_AHEAD names
-  using Outputs = std::vector<db::Out> (*)(Row&);  // the columns after the personnel number
+  static constexpr size_t kEmployees = 32;  // as many as LUG_PNRS_AHEAD names
+  // The columns after the personnel number.
+  using Outputs = std::function<std::vector<db::Out>(Row&)>;
+  enum class Where { Aside, Session };
 
-  RowsAhead(RunContext& ctx, const char* statement, Outputs outputs)
-      : cursor_(ctx.db, statement, db::Cursor::Mode::Aside), outputs_(outputs) {}
+  RowsAhead(RunContext& ctx, const char* statement, Outputs outputs, Where where = Where::Aside)
+      : cursor_(ctx.db, statement,
+                where == Where::Aside ? db::Cursor::Mode::Aside : db::Cursor::Mode::FewRows),
+        outputs_(std::move(outputs)),
+        where_(where) {}
 
   using Rows = std::shared_ptr<const std::vector<Row>>;
 
@@ -54,14 +74,19 @@ class RowsAhead {
     // with its own statement, and none of them reads the window again.
     if (!read(window))
       for (auto& [windowPnr, rows] : rows_) rows.reset();
-    sent_ = std::vector<std::string>(
-        following, following + std::min<ptrdiff_t>(kEmployees, ahead.end() - following));
-    sentValues_ = values_;
-    if (!sent_.empty() && cursor_.send(inputs(sent_)) != db::kOk) sent_.clear();
+    if (where_ == Where::Aside) send(following, ahead.end());
     return rows_[pnr];
   }
 
  private:
+  // Sends the window after the one read, with the same values.
+  void send(std::vector<std::string>::const_iterator first,
+            std::vector<std::string>::const_iterator end) {
+    sent_ = std::vector<std::string>(first, first + std::min<ptrdiff_t>(kEmployees, end - first));
+    sentValues_ = values_;
+    if (!sent_.empty() && cursor_.send(inputs(sent_)) != db::kOk) sent_.clear();
+  }
+
   static bool same(const std::vector<db::In>& values, const std::vector<db::In>& other) {
     if (values.size() != other.size()) return false;
     for (size_t i = 0; i < values.size(); ++i) {
@@ -102,6 +127,7 @@ class RowsAhead {
 
   db::Cursor cursor_;
   const Outputs outputs_;
+  const Where where_;
   std::vector<db::In> values_;  // of the window
   // The window sent aside and the values it was sent with.
   std::vector<std::string> sent_;

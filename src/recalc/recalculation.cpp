@@ -49,6 +49,13 @@ constexpr char kStoredSummary[] =
     "select Zk2Stt ,Zk2Svt ,Zk2Slt ,Zk2Ant ,Zk2Sln ,Zk2Uns ,Zk2Zes ,Zk2Bzt ,Zk2Unt into "
     ":b0:b1,:b2:b3,:b4:b5,:b6:b7,:b8:b9,:b10:b11,:b12:b13,:b14:b15,:b16:b17  from Hor331Zk2 "
     "where (((Zk2Abr=:b18 and Zk2Pnr=:b19) and Zk2Bdt=:b20) and Zk2Rre<2)";
+// The same for the employees the walk reaches next (calc/rows_ahead.h). The
+// recalculation writes day summaries as recalculated (Zk2Rre 2) only, so
+// the rows read for a window are those each employee's statement would read.
+constexpr char kStoredSummariesAhead[] =
+    "select Zk2Pnr ,Zk2Stt ,Zk2Svt ,Zk2Slt ,Zk2Ant ,Zk2Sln ,Zk2Uns ,Zk2Zes ,Zk2Bzt ,Zk2Unt  from "
+    "Hor331Zk2 where (((" LUG_PNR_EQUALS_AHEAD("Zk2Pnr") " and Zk2Abr=:b32) and Zk2Bdt=:b33) and "
+    "Zk2Rre<2)";
 constexpr char kMonthValues[] =
     "select ZkbPnr ,ZkbZtr ,ZkbDtm ,ZkbKst ,ZkbKtr ,ZkbKrt ,ZkbZkt ,ZkbStd ,ZkbTge ,ZkbStg ,ZkbSta "
     ",ZkbDat  from Hor331Zkb where (((ZkbPnr=:b0 and ZkbZtr=3) and ZkbDtm>=:b1) and ZkbDtm<=:b2) "
@@ -252,14 +259,27 @@ class PeriodRecalc : calc::EmployeeWalk {
   void compareDaySummary(const std::string& pnr) {
     const calc::DayFigures now = calc::finished(row_.figures, row_.checkDays);
     calc::DayFigures s;
-    const int st = ctx_.db.exec(kStoredSummary, {abrnr_, pnr, period_.von},
-                                {s.stt, s.svt, s.slt, s.ant, s.sln, s.uns, s.zes, s.bzt, s.unt});
-    ctx_.abortIfFatal(st);
+    const int st = storedSummary(pnr, s);
     const bool changed = st == db::kOk && calc::roundedToCents(s) != now;
     const double values = now.svt + now.slt + now.ant + now.sln + now.uns + now.zes + now.bzt +
                           now.unt + row_.checkDays;
     if (changed || (st == db::kNoData && values != 0))
       calc::writeDaySummary(ctx_, runPeriod_, pnr, period_.von, kSummaryRecalculated, now);
+  }
+
+  // The day summary handed over for the period (kStoredSummary); read for
+  // several employees at once on a server, unless the run writes summaries
+  // of this period itself.
+  int storedSummary(const std::string& pnr, calc::DayFigures& s) {
+    const std::vector<db::Out> out{s.stt, s.svt, s.slt, s.ant, s.sln, s.uns, s.zes, s.bzt, s.unt};
+    if (ctx_.daysAhead && abrnr_ != runPeriod_)
+      if (const std::optional<int> st =
+              ctx_.daysAhead->numbers(kStoredSummary, kStoredSummariesAhead, pnr,
+                                      {abrnr_, period_.von}, out, calc::DaysAhead::Where::Session))
+        return *st;
+    const int st = ctx_.db.exec(kStoredSummary, {abrnr_, pnr, period_.von}, out);
+    ctx_.abortIfFatal(st);
+    return st;
   }
 
   const std::string groupAkr_;

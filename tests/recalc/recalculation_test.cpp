@@ -84,6 +84,30 @@ TEST_F(RecalculationTest, FinalRunRecomputesRecordsInterruptionsAndDaySummary) {
   EXPECT_EQ(recalculation.cutoff(), "2024.02.01");
 }
 
+// The stored day summary is compared value by value (on a server it is read
+// for the employees of a window): equal to the recomputed one it stays,
+// with one value off it is handed over again.
+TEST_F(RecalculationTest, DaySummaryIsHandedOverAgainOnlyWhenAValueChanged) {
+  static const char kStored[] =
+      "update Hor331Zk2 set Zk2Slt=21, Zk2Ant=0, Zk2Sln=168, Zk2Uns=0, Zk2Zes=0, Zk2Bzt=0, "
+      "Zk2Unt=0 where Zk2Abr=2";
+  const struct {
+    const char* change;
+    bool handedOver;
+  } cases[] = {{"update Hor331Zk2 set Zk2Stt=30 where Zk2Abr=2", false},
+               {"update Hor331Zk2 set Zk2Unt=1 where Zk2Abr=2", true},
+               {"update Hor331Zk2 set Zk2Stt=29.5 where Zk2Abr=2", true}};
+  for (const auto& c : cases) {
+    inst.db().exec("delete from Hor331Zk2 where Zk2Rre=2");
+    inst.db().exec(kStored);
+    inst.db().exec(c.change);
+    recalculate();
+    EXPECT_EQ(inst.scalar("select count(*) from Hor331Zk2 where Zk2Rre=2"),
+              c.handedOver ? "1" : "0")
+        << c.change;
+  }
+}
+
 TEST_F(RecalculationTest, InterimRunWritesNoDaySummary) {
   ctx.interim = 1, ctx.lfn = 1;
   recalculate();
