@@ -68,6 +68,22 @@ std::string alternatives(std::string_view single, size_t values) {
   return text + std::string(single.substr(end));
 }
 
+std::string rowAlternatives(std::string_view single, size_t rows) {
+  const size_t at = single.rfind(" where (");
+  if (at == std::string_view::npos || single.back() != ')')
+    throw std::invalid_argument("statement without where clause");
+  const std::string_view condition = single.substr(at + 7);
+  size_t perRow = 0;
+  shifted(condition, 0, perRow);
+  std::string text(single.substr(0, at + 7));
+  text += '(';
+  for (size_t r = 0; r < rows; ++r) {
+    size_t ignored = 0;
+    text += (r ? " or " : "") + shifted(condition, r * perRow, ignored);
+  }
+  return text + ')';
+}
+
 // One text per statement constant and count, alive until the process ends.
 template <class Build>
 const char* kept(const char* single, size_t count, Build build) {
@@ -83,6 +99,12 @@ const char* moreAlternatives(const char* singleValue, size_t values) {
   if (values <= 1) return singleValue;
   if (values > kMaxInsertRows) throw std::invalid_argument("too many alternatives");
   return kept(singleValue, values, alternatives);
+}
+
+const char* anyOfRows(const char* singleRow, size_t rows) {
+  if (rows <= 1) return singleRow;
+  if (rows > kMaxInsertRows) throw std::invalid_argument("too many rows for one statement");
+  return kept(singleRow, rows, rowAlternatives);
 }
 
 const char* multiRowInsert(const char* singleRow, size_t rows) {

@@ -35,4 +35,12 @@ const char* multiRowInsert(const char* singleRow, size_t rows);
 // Repeating the other comparisons lets each alternative use an index.
 const char* moreAlternatives(const char* singleValue, size_t values);
 
+// The statement with its where clause repeated for `rows` rows (1 to
+// kMaxInsertRows), each with host variables of its own, the repetitions
+// joined by "or": "delete  from T  where (A=:b0 and B=:b1)" grows to
+// "delete  from T  where ((A=:b0 and B=:b1) or (A=:b2 and B=:b3) ...)". The
+// single-row text must end in its where clause, one parenthesized group
+// whose host variables run from :b0.
+const char* anyOfRows(const char* singleRow, size_t rows);
+
 }  // namespace lug::db

@@ -129,7 +129,9 @@ int fetchNewRow(db::Cursor& c, NewRow& n) {
 // booking date are read alone. The rows a group consumed are deleted once the
 // comparison moves on to the next employee: with the other employees of the
 // booking date, up to 64 in one statement, when no row of the employee is
-// left, else one by one.
+// left, else with the consumed rows of the booking date's other such
+// employees, also up to 64 in one statement. Both go before rows of the
+// table are read again.
 class NewRowsOfEmployee {
  public:
   explicit NewRowsOfEmployee(RunContext& ctx) : ctx_(ctx) {}
@@ -239,15 +241,17 @@ class NewRowsOfEmployee {
       if (employees_.size() == db::kMaxInsertRows) deleteEmployees();
     } else {
       for (const Row& r : rows_)
-        if (r.consumed) ctx_.abortIfFatal(ctx_.db.exec(kConsume, consumeValues(r.row)));
+        if (r.consumed) consumed_.push_back(r.row);
+      if (consumed_.size() >= db::kMaxInsertRows) deleteEmployees();
     }
     rows_.clear();
   }
 
-  // The employees' alternatives are padded to a power of two with the last
-  // employee: the same rows go, and a run prepares at most seven texts of
-  // the statement instead of one for every number of employees.
+  // The alternatives are padded to a power of two with the last employee or
+  // row: the same rows go, and a run prepares at most seven texts of each
+  // statement instead of one for every number of alternatives.
   void deleteEmployees() {
+    deleteConsumed();
     if (employees_.empty()) return;
     const size_t alternatives = std::bit_ceil(employees_.size());
     std::vector<db::In> in{stz_, bdt_, ctx_.runKey()};
@@ -255,6 +259,19 @@ class NewRowsOfEmployee {
       in.emplace_back(employees_[std::min(i, employees_.size() - 1)]);
     ctx_.abortIfFatal(ctx_.db.exec(db::moreAlternatives(kConsumeEmployees, alternatives), in));
     employees_.clear();
+  }
+
+  void deleteConsumed() {
+    for (size_t done = 0; done < consumed_.size();) {
+      const size_t n = std::min(db::kMaxInsertRows, consumed_.size() - done);
+      const size_t alternatives = std::bit_ceil(n);
+      std::vector<db::In> in;
+      for (size_t i = 0; i < alternatives; ++i)
+        for (db::In& v : consumeValues(consumed_[done + std::min(i, n - 1)])) in.push_back(v);
+      ctx_.abortIfFatal(ctx_.db.exec(db::anyOfRows(kConsume, alternatives), in));
+      done += n;
+    }
+    consumed_.clear();
   }
 
   // Equality of the key columns, empty equal to empty, as the statements compare them.
@@ -277,6 +294,7 @@ class NewRowsOfEmployee {
   Row next_;  // the cursor's next row, while ahead_
   bool ahead_ = false;
   std::vector<std::string> employees_;  // whose rows of stz_ and bdt_ are all consumed
+  std::vector<NewRow> consumed_;        // consumed rows of the other employees
 };
 
 // The run-log lines of one kind of comparison.

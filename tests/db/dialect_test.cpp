@@ -129,6 +129,12 @@ TEST(Dialect, MultiRowInsertNumbersTheHostVariablesOfEveryRowOn) {
   EXPECT_STREQ(moreAlternatives(kPair, 2),
                "delete  from T  where (A=:b0 and (K=:b1 and B=:b2 or K=:b1 and B=:b3))");
   EXPECT_EQ(translate(moreAlternatives(kPair, 2), Dialect::Sqlite).inputCount, 4);
+  static constexpr char kRow[] = "delete  from T  where ((A=:b0 and B=:b1) and C=:b2)";
+  EXPECT_STREQ(anyOfRows(kRow, 1), kRow);
+  EXPECT_STREQ(anyOfRows(kRow, 2),
+               "delete  from T  where (((A=:b0 and B=:b1) and C=:b2) or ((A=:b3 and B=:b4) and "
+               "C=:b5))");
+  EXPECT_EQ(translate(anyOfRows(kRow, 2), Dialect::Sqlite).inputCount, 6);
 }
 
 }  // namespace
