@@ -337,15 +337,14 @@ std::optional<int> DaysAhead::masterCost(const std::string& pnr, const Span& spa
 
 std::optional<int> DaysAhead::numbers(const char* statement, const char* ahead,
                                       const std::string& pnr, const std::vector<db::In>& values,
-                                      db::Outs out, Where where) {
+                                      db::Outs out, WindowOn on) {
   NumbersAhead& reads = numbers_[statement];
   if (!reads.window) {
     reads.indicators = db::translate(statement, ctx_.db.engine().dialect()).outputIndicators;
     const size_t columns = std::min(reads.indicators.size(), kNumbers);
     reads.window = std::make_unique<RowsAhead<Numbers>>(
         ctx_, ahead,
-        [columns](Numbers& r) { return std::vector<db::Out>(r.begin(), r.begin() + columns); },
-        where);
+        [columns](Numbers& r) { return std::vector<db::Out>(r.begin(), r.begin() + columns); }, on);
   }
   if (out.size() != reads.indicators.size() || out.size() > kNumbers) return std::nullopt;
   Numbers row;

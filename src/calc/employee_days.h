@@ -73,15 +73,14 @@ class DaysAhead {
   // The single-row select `statement` of up to kNumbers numbers (balances,
   // stored day summaries) answered from `ahead`, the same select for the
   // employees of a window (`values` its values after the personnel
-  // numbers), read where `where` says: 0 or 1403 with `out` filled as the
-  // statement fills it, or std::nullopt when the statement must answer (more
-  // than one row, a value that its outputs refuse, the employee not read
-  // ahead).
+  // numbers), read on the connection `on` names: 0 or 1403 with `out` filled
+  // as the statement fills it, or std::nullopt when the statement must
+  // answer (more than one row, a value that its outputs refuse, the employee
+  // not read ahead).
   static constexpr size_t kNumbers = 9;
-  using Where = RowsAhead<std::array<std::optional<double>, kNumbers>>::Where;
   std::optional<int> numbers(const char* statement, const char* ahead, const std::string& pnr,
                              const std::vector<db::In>& values, db::Outs out,
-                             Where where = Where::Aside);
+                             WindowOn on = WindowOn::Aside);
 
  private:
   struct MonthMaximum {

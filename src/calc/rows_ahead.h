@@ -9,10 +9,10 @@
 // to the employee's own statement (nullptr); so is every employee of a window
 // whose read failed, so that the employee's statement meets the failure and
 // reports it as before. A statement over tables the run never writes runs
-// aside (Where::Aside): the window after the one read is sent on the second
-// connection (db::Cursor::Mode::Aside) with the same values, so that a
-// server reads it while the walk computes this one. One over rows the run
-// writes, but never rows a window's question asks for (Where::Session),
+// aside (WindowOn::Aside): the window after the one read is sent on the
+// second connection (db::Cursor::Mode::Aside) with the same values, so that
+// a server reads it while the walk computes this one. One over rows the run
+// writes, but never rows a window's question asks for (WindowOn::Session),
 // runs on the session's connection when its window is asked for.
 #include <algorithm>
 #include <functional>
@@ -42,19 +42,20 @@
 
 namespace lug::calc {
 
+enum class WindowOn { Aside, Session };
+
 template <class Row>
 class RowsAhead {
  public:
   static constexpr size_t kEmployees = 32;  // as many as LUG_PNRS_AHEAD names
   // The columns after the personnel number.
   using Outputs = std::function<std::vector<db::Out>(Row&)>;
-  enum class Where { Aside, Session };
 
-  RowsAhead(RunContext& ctx, const char* statement, Outputs outputs, Where where = Where::Aside)
+  RowsAhead(RunContext& ctx, const char* statement, Outputs outputs, WindowOn on = WindowOn::Aside)
       : cursor_(ctx.db, statement,
-                where == Where::Aside ? db::Cursor::Mode::Aside : db::Cursor::Mode::FewRows),
+                on == WindowOn::Aside ? db::Cursor::Mode::Aside : db::Cursor::Mode::FewRows),
         outputs_(std::move(outputs)),
-        where_(where) {}
+        on_(on) {}
 
   using Rows = std::shared_ptr<const std::vector<Row>>;
 
@@ -74,7 +75,7 @@ class RowsAhead {
     // with its own statement, and none of them reads the window again.
     if (!read(window))
       for (auto& [windowPnr, rows] : rows_) rows.reset();
-    if (where_ == Where::Aside) send(following, ahead.end());
+    if (on_ == WindowOn::Aside) send(following, ahead.end());
     return rows_[pnr];
   }
 
@@ -127,7 +128,7 @@ class RowsAhead {
 
   db::Cursor cursor_;
   const Outputs outputs_;
-  const Where where_;
+  const WindowOn on_;
   std::vector<db::In> values_;  // of the window
   // The window sent aside and the values it was sent with.
   std::vector<std::string> sent_;

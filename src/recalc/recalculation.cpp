@@ -275,7 +275,7 @@ class PeriodRecalc : calc::EmployeeWalk {
     if (ctx_.daysAhead && abrnr_ != runPeriod_)
       if (const std::optional<int> st =
               ctx_.daysAhead->numbers(kStoredSummary, kStoredSummariesAhead, pnr,
-                                      {abrnr_, period_.von}, out, calc::DaysAhead::Where::Session))
+                                      {abrnr_, period_.von}, out, calc::WindowOn::Session))
         return *st;
     const int st = ctx_.db.exec(kStoredSummary, {abrnr_, pnr, period_.von}, out);
     ctx_.abortIfFatal(st);
