@@ -114,6 +114,16 @@ std::optional<std::vector<Booking>> asFetched(
   return out;
 }
 
+// All the rows read ahead for an employee, as above; std::nullopt also
+// without rows (the statement must answer).
+std::optional<std::vector<Booking>> asFetched(const std::string& pnr, int16_t ztr,
+                                              const RowsAhead<DaysRows::DayBooking>::Rows& rows) {
+  if (!rows) return std::nullopt;
+  std::vector<const DaysRows::DayBooking*> all;
+  for (const DaysRows::DayBooking& r : *rows) all.push_back(&r);
+  return asFetched(pnr, ztr, all);
+}
+
 // Distinct stored days, in order, as a cursor fetches them.
 std::vector<std::string> asFetched(const std::set<std::string>& days) {
   std::vector<std::string> out;
@@ -298,12 +308,7 @@ RowsAhead<DaysRows::DayBooking>::Rows DaysAhead::dayBookings(const std::string& 
 
 std::optional<std::vector<Booking>> DaysAhead::monthValues(const std::string& pnr,
                                                            const Span& span) {
-  const RowsAhead<DaysRows::DayBooking>::Rows rows =
-      monthValues_.of(ctx_, pnr, {span.von, span.bis});
-  if (!rows) return std::nullopt;
-  std::vector<const DaysRows::DayBooking*> all;
-  for (const DaysRows::DayBooking& r : *rows) all.push_back(&r);
-  return asFetched(pnr, 3, all);
+  return asFetched(pnr, 3, monthValues_.of(ctx_, pnr, {span.von, span.bis}));
 }
 
 std::optional<std::vector<Booking>> DaysAhead::summedDayValues(const std::string& pnr,
@@ -313,12 +318,7 @@ std::optional<std::vector<Booking>> DaysAhead::summedDayValues(const std::string
   if (!window)
     window = std::make_unique<RowsAhead<DaysRows::DayBooking>>(ctx_, kSummedDayValuesAhead,
                                                                summedOutputs);
-  const RowsAhead<DaysRows::DayBooking>::Rows rows =
-      window->of(ctx_, pnr, {zkt, span.von, span.bis});
-  if (!rows) return std::nullopt;
-  std::vector<const DaysRows::DayBooking*> all;
-  for (const DaysRows::DayBooking& r : *rows) all.push_back(&r);
-  return asFetched(pnr, 1, all);
+  return asFetched(pnr, 1, window->of(ctx_, pnr, {zkt, span.von, span.bis}));
 }
 
 std::optional<int> DaysAhead::monthMaximum(const std::string& pnr, const std::string& day,
