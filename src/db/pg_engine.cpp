@@ -322,6 +322,15 @@ class PgEngine : public Engine {
   PgEngine(std::shared_ptr<PgLink> link, const ConnectRequest& request)
       : link_(std::move(link)), request_(request) {}
 
+  // The server releases a session's locks only once its server process has
+  // ended, after the program may have gone: a run started right after this
+  // one would find the run lock still held. So the lock is given back here.
+  ~PgEngine() override {
+    if (!runLocked_ || link_->broken()) return;
+    std::vector<PgResult> results;
+    link_->run({PgCommand::query("select pg_advisory_unlock_all()")}, results, PgScope::Plain);
+  }
+
   Dialect dialect() const override { return Dialect::Postgres; }
 
   std::unique_ptr<EngineStatement> prepare(const std::string& text, int& status) override {
@@ -380,10 +389,13 @@ class PgEngine : public Engine {
 
   // A session-level advisory lock on the schema, held until the session ends.
   int tryRunLock(const std::string& schema) override {
-    return schemaQuery(*link_, schema,
-                       "select pg_try_advisory_lock(x'4c756700000000'::bigint + oid::bigint) "
-                       "from pg_namespace where nspname = $1",
-                       {});
+    const int status =
+        schemaQuery(*link_, schema,
+                    "select pg_try_advisory_lock(x'4c756700000000'::bigint + oid::bigint) "
+                    "from pg_namespace where nspname = $1",
+                    {});
+    if (status == kOk) runLocked_ = true;
+    return status;
   }
 
   PgStats stats() const { return link_->stats(); }
@@ -423,6 +435,7 @@ class PgEngine : public Engine {
   const ConnectRequest request_;
   std::string schema_;
   std::shared_ptr<PgLink> aside_;  // connected at the first statement aside
+  bool runLocked_ = false;         // the session holds a schema's run lock
   bool asideFailed_ = false;
 };
 
