@@ -4,6 +4,7 @@
 #include <map>
 #include <set>
 #include <stdexcept>
+#include <utility>
 
 #include "db/schema.h"
 
@@ -366,6 +367,61 @@ void dropFromDual(std::vector<Node>& seq) {
   }
 }
 
+bool isComma(const Node& n) {
+  return !n.group && n.tok.type == Tok::Punct && n.tok.text == ",";
+}
+
+// A column or expression as compared between two lists: its words in lower
+// case, without spacing and without a direction.
+std::string itemKey(const std::vector<Node>& seq, size_t from, size_t to) {
+  std::string key;
+  for (size_t i = from; i < to; ++i) {
+    if (i + 1 == to && (isWord(seq[i], "asc") || isWord(seq[i], "desc"))) break;
+    key += lowerAscii(seq[i].tok.text) + " ";
+    if (seq[i].group) key += itemKey(seq[i].kids, 0, seq[i].kids.size()) + ") ";
+  }
+  return key;
+}
+
+// The comma-separated items of seq[from, to) as ranges.
+std::vector<std::pair<size_t, size_t>> items(const std::vector<Node>& seq, size_t from, size_t to) {
+  std::vector<std::pair<size_t, size_t>> out;
+  for (size_t start = from, i = from; i <= to; ++i)
+    if (i == to || isComma(seq[i])) out.emplace_back(start, i), start = i + 1;
+  return out;
+}
+
+size_t find(const std::vector<Node>& seq, std::string_view first, std::string_view second) {
+  for (size_t i = 0; i + 1 < seq.size(); ++i)
+    if (isWord(seq[i], first) && isWord(seq[i + 1], second)) return i;
+  return seq.size();
+}
+
+// Oracle returns the groups of a grouped select sorted by the grouped
+// columns where the select's own order leaves them equal; each engine would
+// choose an order of its own. The grouped columns that the order by does not
+// name are added to its end, so that both engines return the groups alike.
+void orderGroupsLikeOracle(std::vector<Node>& seq) {
+  for (Node& n : seq)
+    if (n.group) orderGroupsLikeOracle(n.kids);
+  const size_t groupBy = find(seq, "group", "by"), orderBy = find(seq, "order", "by");
+  if (groupBy >= orderBy || orderBy == seq.size()) return;
+  size_t groupEnd = groupBy + 2;
+  while (groupEnd < orderBy && !isWord(seq[groupEnd], "having")) ++groupEnd;
+  std::set<std::string> ordered;
+  for (const auto& [from, to] : items(seq, orderBy + 2, seq.size()))
+    ordered.insert(itemKey(seq, from, to));
+  std::vector<Node> added;
+  for (const auto& [from, to] : items(seq, groupBy + 2, groupEnd)) {
+    if (!ordered.insert(itemKey(seq, from, to)).second) continue;
+    added.push_back(Node{{Tok::Punct, ",", false}, false, {}});
+    added.insert(added.end(), seq.begin() + static_cast<long>(from),
+                 seq.begin() + static_cast<long>(to));
+    added[added.size() - (to - from)].tok.spaceBefore = false;
+  }
+  seq.insert(seq.end(), added.begin(), added.end());
+}
+
 // Oracle sorts NULL after every value in ascending order and before them in
 // descending order; SQLite does the opposite unless the order says so.
 void orderNullsLikeOracle(std::vector<Node>& seq) {
@@ -412,6 +468,7 @@ Translation translate(std::string_view oracleText, Dialect dialect) {
     takeIntoList(seq, t);
     dropFromDual(seq);
   }
+  if (t.kind == StatementKind::Select) orderGroupsLikeOracle(seq);
   if (dialect == Dialect::Sqlite) orderNullsLikeOracle(seq);
   aliasWithAs(seq, t.kind);
   if (t.kind == StatementKind::Insert)

@@ -5,7 +5,9 @@
 // become positional parameters, `from dual` goes, and Oracle's functions,
 // date arithmetic, `||` and SYSDATE become the lug_* functions every engine
 // provides with Oracle's semantics. Equality on key and cost columns treats
-// empty as equal to empty, matching how the unique keys are built.
+// empty as equal to empty, matching how the unique keys are built. Rows come
+// in Oracle's order wherever the statement's order by leaves it to the
+// engine: NULL last in ascending order, groups by their grouped columns.
 #include <string>
 #include <string_view>
 #include <vector>

@@ -103,6 +103,19 @@ TEST(Dialect, TableAliasOfUpdateAndDeleteGetsAs) {
              "delete from Hor331Zk1 where Zk1Abr=?1");
 }
 
+TEST(Dialect, GroupedSelectsOrderTiesByTheGroupedColumns) {
+  EXPECT_SQL(translate("select A ,B ,sum(C)  from T group by A,trim(B) having sum(C)>0 order by "
+                       "A desc",
+                       Dialect::Postgres)
+                 .text,
+             "select A ,B ,sum(C) from T group by A,lug_trim(B) having sum(C)>0 order by A "
+             "desc,lug_trim(B)");
+  EXPECT_SQL(sqlite("select A ,count(*)  from T group by A,B order by B,A asc").text,
+             "select A ,count(*) from T group by A,B order by B NULLS LAST,A asc NULLS LAST");
+  EXPECT_SQL(sqlite("select A  from T where A in (select B  from U group by B) order by A").text,
+             "select A from T where A in (select B from U group by B) order by A NULLS LAST");
+}
+
 TEST(Dialect, StatementKinds) {
   EXPECT_EQ(sqlite("ALTER SESSION SET CURRENT_SCHEMA=ABC").schemaName, "ABC");
   EXPECT_EQ(sqlite("ALTER SESSION SET CURRENT_SCHEMA=AB;drop").schemaName, "");

@@ -225,5 +225,40 @@ TEST_F(OracleSemanticsTest, NumbersBecomeTextInOraclesDefaultFormat) {
   EXPECT_EQ(minutes, "M.5");
 }
 
+// Oracle returns the groups of a grouped select in the order of the grouped
+// columns where the select's own order leaves them equal; the engines would
+// each choose their own, and the records written from the groups would come
+// in another order on each.
+TEST_F(OracleSemanticsTest, GroupsEqualInTheOrderComeInTheOrderOfTheGroupedColumns) {
+  static constexpr char kSummed[] =
+      "select ZkbKst ,ZkbKtr ,sum(ZkbStd) ,ZkbStg  from Hor331Zkb where ZkbPnr=:b0 group by "
+      "ZkbPnr,ZkbKst,ZkbKtr,ZkbZkt,ZkbStg order by ZkbZkt";
+  struct Row {
+    const char *kst, *ktr;
+    int32_t std, stg;
+  };
+  for (const Row& r : std::initializer_list<Row>{{"K2", "", 60, 0},
+                                                 {"K10", "", 30, 0},
+                                                 {"", "", 5, 2},
+                                                 {"K2", "", 15, 0},
+                                                 {"k1", "", 1, 0},
+                                                 {"K2", "T", 7, 0},
+                                                 {"", "", 3, 1},
+                                                 {"K2", "", 4, 1}})
+    inst.insert("Hor331Zkb", {{"ZkbPnr", "4711"},
+                              {"ZkbZkt", "URL"},
+                              {"ZkbKst", r.kst},
+                              {"ZkbKtr", r.ktr},
+                              {"ZkbStd", r.std},
+                              {"ZkbStg", r.stg}});
+  Cursor c(db(), kSummed);
+  ASSERT_EQ(c.open({"4711"}), kOk);
+  std::string kst, ktr, order;
+  int32_t minutes = 0, stg = 0;
+  while (c.fetch({kst, ktr, minutes, stg}) == kOk)
+    order += kst + "/" + ktr + "/" + std::to_string(stg) + "=" + std::to_string(minutes) + " ";
+  EXPECT_EQ(order, "K10//0=30 K2/T/0=7 K2//0=75 K2//1=4 k1//0=1 //1=3 //2=5 ");
+}
+
 }  // namespace
 }  // namespace lug::db
