@@ -15,7 +15,7 @@ constexpr char kTargetFreeHours[] =
 constexpr char kTargetFreeModel[] = "select SfrAnz into :b0:b1  from Hor155Sfr where SfrMod=:b2";
 // The balances: each a single-row select of the employee (personnel number
 // first) and the same select for the employees of a window read ahead
-// (calc/rows_ahead.h), which a server answers beside the run.
+// (calc/rows_ahead.h), read beside the run.
 struct BalanceRead {
   const char* statement;
   const char* ahead;

@@ -44,7 +44,7 @@ constexpr char kMonthValuesAhead[] =
     "from Hor331Zkb where (((ZkbPnr in " LUG_PNRS_AHEAD
     " and ZkbZtr=3) and ZkbDtm>=:b32) and ZkbDtm<=:b33) order by ZkbPnr,ZkbZkt,ZkbDtm";
 // Grouped as the period run's summed day values of one account, and ordered
-// as the server returns that statement's groups: by the grouped columns.
+// as the engines return that statement's groups: by the grouped columns.
 constexpr char kSummedDayValuesAhead[] =
     "select ZkbPnr ,ZkbKst ,ZkbKtr ,ZkbKrt ,ZkbZkt ,sum(ZkbStd) ,sum(ZkbTge) ,ZkbStg ,ZkbSta  from "
     "Hor331Zkb where ((((ZkbPnr in " LUG_PNRS_AHEAD

@@ -116,13 +116,13 @@ class EmployeeDays {
 
   // Keeps the rows read for the next question while it lives; the period run
   // and the recalculation keep them for the whole call (they write none of
-  // these tables), so each kind is read once per employee and period. On a
-  // server it reads them ahead for several employees at once (DaysAhead).
+  // these tables), so each kind is read once per employee and period, for
+  // several employees at once where the engine reads ahead (DaysAhead).
   class Keeping {
    public:
     explicit Keeping(RunContext& ctx) : ctx_(ctx) {
       ctx.keepEmployeeDays = true;
-      if (ctx.db.roundTrips()) ctx.daysAhead = std::make_shared<DaysAhead>(ctx);
+      if (ctx.db.readsAhead()) ctx.daysAhead = std::make_shared<DaysAhead>(ctx);
     }
     ~Keeping() {
       ctx_.keepEmployeeDays = false;

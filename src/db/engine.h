@@ -62,13 +62,18 @@ class Engine {
   virtual ~Engine() = default;
   virtual Dialect dialect() const = 0;
   virtual std::unique_ptr<EngineStatement> prepare(const std::string& text, int& status) = 0;
-  // A select of tables the run never writes, for post() and collect(): a
-  // server engine runs it on a second connection of its own, outside the
-  // session's transaction, beside the session's statements; the others (and
-  // a server engine whose second connection failed) like any statement.
+  // A select of tables the run never writes, for post() and collect(): an
+  // engine runs it on a second connection of its own, outside the session's
+  // transaction, beside the session's statements (the server reads while the
+  // session goes on; the embedded engine reads on a thread of its own); by
+  // default, and where the second connection failed, like any statement.
   virtual std::unique_ptr<EngineStatement> prepareAside(const std::string& text, int& status) {
     return prepare(text, status);
   }
+  // Whether reading the rows of several employees with one statement aside
+  // pays: a server saves round trips, the embedded engine reads them on a
+  // thread of its own.
+  virtual bool readsAhead() const { return false; }
   // Runs a statement without parameters or rows (table definitions).
   virtual int run(const std::string& text) = 0;
   virtual int setSchema(const std::string& schema) = 0;

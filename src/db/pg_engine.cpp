@@ -332,6 +332,7 @@ class PgEngine : public Engine {
   }
 
   Dialect dialect() const override { return Dialect::Postgres; }
+  bool readsAhead() const override { return true; }
 
   std::unique_ptr<EngineStatement> prepare(const std::string& text, int& status) override {
     status = link_->broken() ? kFatal : kOk;

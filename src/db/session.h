@@ -171,11 +171,9 @@ class Session {
   // that returned the fatal status; empty while none did.
   std::string_view fatalStatement() const { return fatalStatement_; }
   Engine& engine() { return *engine_; }
-  // Whether every statement is a round trip to a server, where reading the
-  // rows of several employees with one statement saves time; the embedded
-  // engine reads each employee's rows as fast alone and keeps them in its
-  // page cache for the employee's next statements.
-  bool roundTrips() const { return engine_->dialect() == Dialect::Postgres; }
+  // Whether reading the rows of several employees with one statement aside
+  // saves time (Engine::readsAhead).
+  bool readsAhead() const { return engine_->readsAhead(); }
   Counters counters() const;
 
  private:
@@ -232,9 +230,9 @@ class Cursor {
   // tables the cursor reads without seeing its own writes. FewRows: a stream
   // over few rows (one employee's), which the server sends all with the
   // execution: a declared server cursor would be planned again at every open.
-  // Aside: few rows of tables the run never writes, read on a server
-  // engine's second connection (Engine::prepareAside); send() starts the
-  // read there and the session goes on while the server reads.
+  // Aside: few rows of tables the run never writes, read on the engine's
+  // second connection (Engine::prepareAside); send() starts the read there
+  // and the session goes on while it is read.
   enum class Mode { Stream, Snapshot, FewRows, Aside };
   Cursor(Session& session, const char* sql, Mode mode = Mode::Stream);
   ~Cursor();

@@ -11,6 +11,8 @@
 #include <filesystem>
 
 #include "db/engine.h"
+#include "db/sqlite_aside.h"
+#include "db/sqlite_connection.h"
 #include "db/sqlite_functions.h"
 #include "db/status.h"
 
@@ -38,22 +40,6 @@ bool isFatal(int rc) {
   }
 }
 
-// SQLite's result code and message as the Oracle status the callers know.
-int statusOf(sqlite3* db, int rc) {
-  const int ext = db ? sqlite3_extended_errcode(db) : rc;
-  const char* msg = db ? sqlite3_errmsg(db) : "";
-  if (ext == SQLITE_CONSTRAINT_UNIQUE || ext == SQLITE_CONSTRAINT_PRIMARYKEY) return kDupKey;
-  if (ext == SQLITE_CONSTRAINT_NOTNULL) return -1400;
-  if (ext == SQLITE_CONSTRAINT_CHECK) return -12899;  // only the width checks exist
-  if (const char* ora = std::strstr(msg, "ORA-")) return -std::atoi(ora + 4);
-  if (isFatal(rc) || isFatal(ext)) return kFatal;
-  if (std::strstr(msg, "no such table") || std::strstr(msg, "unknown database")) return -942;
-  if (std::strstr(msg, "no such column")) return -904;
-  if ((rc & 0xff) == SQLITE_MISMATCH) return -1722;
-  if ((rc & 0xff) == SQLITE_TOOBIG) return -12899;
-  return -900;
-}
-
 // All work between two commits is one transaction.
 int beginIfNeeded(sqlite3* db) {
   if (!sqlite3_get_autocommit(db)) return kOk;
@@ -75,7 +61,7 @@ class SqliteStatement : public EngineStatement {
     if (params.size() != bound_.size()) sqlite3_clear_bindings(stmt_);
     bound_ = params;
     for (size_t i = 0; i < bound_.size(); ++i) {
-      int rc = bind(static_cast<int>(i) + 1, bound_[i]);
+      int rc = bindValue(stmt_, static_cast<int>(i) + 1, bound_[i]);
       if (rc != SQLITE_OK) return statusOf(db_, rc);
     }
     pending_ = sqlite3_step(stmt_);
@@ -105,47 +91,9 @@ class SqliteStatement : public EngineStatement {
   }
 
  private:
-  int bind(int pos, const Value& v) {
-    switch (v.type) {
-      case Value::Type::Null:
-        return sqlite3_bind_null(stmt_, pos);
-      case Value::Type::Int:
-        return sqlite3_bind_int64(stmt_, pos, v.i);
-      case Value::Type::Real:
-        return sqlite3_bind_double(stmt_, pos, v.d);
-      case Value::Type::Text:
-        return sqlite3_bind_text(stmt_, pos, v.s.data(), static_cast<int>(v.s.size()),
-                                 SQLITE_STATIC);
-    }
-    return SQLITE_MISUSE;
-  }
-
-  // Reads each column through its value object: the column functions would
-  // enter and leave the connection for each call, three times for a text.
-  // The values are read on the thread that steps the statement.
   void loadRow() {
-    const int n = sqlite3_column_count(stmt_);
-    row_.resize(static_cast<size_t>(n));
-    for (int i = 0; i < n; ++i) {
-      Value& v = row_[static_cast<size_t>(i)];
-      sqlite3_value* cell = sqlite3_column_value(stmt_, i);
-      switch (sqlite3_value_type(cell)) {
-        case SQLITE_INTEGER:
-          v.type = Value::Type::Int, v.i = sqlite3_value_int64(cell);
-          break;
-        case SQLITE_FLOAT:
-          v.type = Value::Type::Real, v.d = sqlite3_value_double(cell);
-          break;
-        case SQLITE_NULL:
-          v.type = Value::Type::Null;
-          break;
-        default: {
-          v.type = Value::Type::Text;
-          const auto* p = reinterpret_cast<const char*>(sqlite3_value_text(cell));
-          v.s.assign(p ? p : "", static_cast<size_t>(sqlite3_value_bytes(cell)));
-        }
-      }
-    }
+    row_.resize(static_cast<size_t>(sqlite3_column_count(stmt_)));
+    for (size_t i = 0; i < row_.size(); ++i) readColumn(stmt_, static_cast<int>(i), row_[i]);
   }
 
   sqlite3* db_;
@@ -160,6 +108,9 @@ class SqliteEngine : public Engine {
  public:
   explicit SqliteEngine(fs::path dir) : dir_(std::move(dir)) {}
   ~SqliteEngine() override {
+    // The second connection goes first, so that the session's, the last,
+    // folds the write-ahead log into the file as it closes.
+    aside_.reset();
     // Keeps the planner's statistics current as the tables grow, as SQLite
     // advises at the end of a connection (it analyzes a table only when it
     // has grown tenfold or was never analyzed). Whole tables: a sample of the
@@ -175,21 +126,24 @@ class SqliteEngine : public Engine {
   Dialect dialect() const override { return Dialect::Sqlite; }
 
   std::unique_ptr<EngineStatement> prepare(const std::string& text, int& status) override {
-    sqlite3_stmt* stmt = nullptr;
     if (!db_) {
       status = -1435;
       return nullptr;
     }
-    int rc = sqlite3_prepare_v3(db_, text.c_str(), static_cast<int>(text.size()),
-                                SQLITE_PREPARE_PERSISTENT, &stmt, nullptr);
-    if (rc != SQLITE_OK) {
-      status = statusOf(db_, rc);
-      sqlite3_finalize(stmt);
-      return nullptr;
-    }
-    status = kOk;
-    return std::make_unique<SqliteStatement>(db_, stmt);
+    sqlite3_stmt* stmt = prepareStatement(db_, text, status);
+    return stmt ? std::make_unique<SqliteStatement>(db_, stmt) : nullptr;
   }
+
+  // A second connection that cannot be opened leaves the reads aside to the
+  // session's own.
+  std::unique_ptr<EngineStatement> prepareAside(const std::string& text, int& status) override {
+    if (db_ && !aside_ && !asideFailed_) {
+      aside_ = SqliteAside::open(file_, schema_);
+      asideFailed_ = !aside_;
+    }
+    return aside_ ? aside_->prepare(text, status) : prepare(text, status);
+  }
+  bool readsAhead() const override { return true; }
 
   int run(const std::string& text) override {
     if (!db_) return -1435;
@@ -260,25 +214,14 @@ class SqliteEngine : public Engine {
 
  private:
   int open(const fs::path& file, const std::string& schema) {
+    aside_.reset();
+    asideFailed_ = false;
     if (db_) sqlite3_close_v2(db_);
     db_ = nullptr;
-    int rc =
-        sqlite3_open_v2(file.c_str(), &db_, SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX, nullptr);
-    if (rc != SQLITE_OK) return kFatal;
-    sqlite3_extended_result_codes(db_, 1);
-    sqlite3_busy_timeout(db_, 10000);
-    rc = registerOracleFunctions(db_);
-    if (rc != SQLITE_OK) return kFatal;
-    const fs::path central = dir_ / "HORSYSTEM.db";
-    std::error_code ec;
-    if (schema != "HORSYSTEM" && fs::is_regular_file(central, ec)) {
-      sqlite3_stmt* attach = nullptr;
-      sqlite3_prepare_v2(db_, "ATTACH DATABASE ?1 AS HORSYSTEM", -1, &attach, nullptr);
-      sqlite3_bind_text(attach, 1, central.c_str(), -1, SQLITE_TRANSIENT);
-      rc = sqlite3_step(attach);
-      sqlite3_finalize(attach);
-      if (rc != SQLITE_DONE) return statusOf(db_, rc);
-    }
+    int rc = openSchemaFile(file, schema, SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX, db_);
+    if (rc != kOk) return rc;
+    file_ = file;
+    schema_ = schema;
     // Durable at every commit; WAL keeps readers and the one writer apart.
     // The page cache also bounds each sorter of a grouped or ordered select
     // (the difference step runs two at once), so it is kept small: the
@@ -306,6 +249,11 @@ class SqliteEngine : public Engine {
   fs::path dir_;
   sqlite3* db_ = nullptr;
   int lockFd_ = -1;
+  // The open schema, and its second connection once a read aside wanted it.
+  fs::path file_;
+  std::string schema_;
+  std::shared_ptr<SqliteAside> aside_;
+  bool asideFailed_ = false;
 };
 
 // A statement that writes several rows (a multi-row insert, say) keeps the
@@ -331,6 +279,98 @@ void configureLibrary() {
 }
 
 }  // namespace
+
+// SQLite's result code and message as the Oracle status the callers know.
+int statusOf(sqlite3* db, int rc) {
+  const int ext = db ? sqlite3_extended_errcode(db) : rc;
+  const char* msg = db ? sqlite3_errmsg(db) : "";
+  if (ext == SQLITE_CONSTRAINT_UNIQUE || ext == SQLITE_CONSTRAINT_PRIMARYKEY) return kDupKey;
+  if (ext == SQLITE_CONSTRAINT_NOTNULL) return -1400;
+  if (ext == SQLITE_CONSTRAINT_CHECK) return -12899;  // only the width checks exist
+  if (const char* ora = std::strstr(msg, "ORA-")) return -std::atoi(ora + 4);
+  if (isFatal(rc) || isFatal(ext)) return kFatal;
+  if (std::strstr(msg, "no such table") || std::strstr(msg, "unknown database")) return -942;
+  if (std::strstr(msg, "no such column")) return -904;
+  if ((rc & 0xff) == SQLITE_MISMATCH) return -1722;
+  if ((rc & 0xff) == SQLITE_TOOBIG) return -12899;
+  return -900;
+}
+
+int openSchemaFile(const fs::path& file, const std::string& schema, int flags, sqlite3*& db) {
+  db = nullptr;
+  int rc = sqlite3_open_v2(file.c_str(), &db, flags, nullptr);
+  int status = rc == SQLITE_OK ? kOk : kFatal;
+  if (status == kOk) {
+    sqlite3_extended_result_codes(db, 1);
+    sqlite3_busy_timeout(db, 10000);
+    if (registerOracleFunctions(db) != SQLITE_OK) status = kFatal;
+  }
+  const fs::path central = file.parent_path() / "HORSYSTEM.db";
+  std::error_code ec;
+  if (status == kOk && schema != "HORSYSTEM" && fs::is_regular_file(central, ec)) {
+    sqlite3_stmt* attach = nullptr;
+    sqlite3_prepare_v2(db, "ATTACH DATABASE ?1 AS HORSYSTEM", -1, &attach, nullptr);
+    sqlite3_bind_text(attach, 1, central.c_str(), -1, SQLITE_TRANSIENT);
+    rc = sqlite3_step(attach);
+    sqlite3_finalize(attach);
+    if (rc != SQLITE_DONE) status = statusOf(db, rc);
+  }
+  if (status != kOk) {
+    sqlite3_close_v2(db);
+    db = nullptr;
+  }
+  return status;
+}
+
+sqlite3_stmt* prepareStatement(sqlite3* db, const std::string& text, int& status) {
+  sqlite3_stmt* stmt = nullptr;
+  const int rc = sqlite3_prepare_v3(db, text.c_str(), static_cast<int>(text.size()),
+                                    SQLITE_PREPARE_PERSISTENT, &stmt, nullptr);
+  if (rc != SQLITE_OK) {
+    status = statusOf(db, rc);
+    sqlite3_finalize(stmt);
+    return nullptr;
+  }
+  status = kOk;
+  return stmt;
+}
+
+int bindValue(sqlite3_stmt* stmt, int pos, const Value& v) {
+  switch (v.type) {
+    case Value::Type::Null:
+      return sqlite3_bind_null(stmt, pos);
+    case Value::Type::Int:
+      return sqlite3_bind_int64(stmt, pos, v.i);
+    case Value::Type::Real:
+      return sqlite3_bind_double(stmt, pos, v.d);
+    case Value::Type::Text:
+      return sqlite3_bind_text(stmt, pos, v.s.data(), static_cast<int>(v.s.size()), SQLITE_STATIC);
+  }
+  return SQLITE_MISUSE;
+}
+
+// Through the column's value object: the column functions would enter and
+// leave the connection for each call, three times for a text. The value is
+// read on the thread that steps the statement.
+void readColumn(sqlite3_stmt* stmt, int column, Value& v) {
+  sqlite3_value* cell = sqlite3_column_value(stmt, column);
+  switch (sqlite3_value_type(cell)) {
+    case SQLITE_INTEGER:
+      v.type = Value::Type::Int, v.i = sqlite3_value_int64(cell);
+      break;
+    case SQLITE_FLOAT:
+      v.type = Value::Type::Real, v.d = sqlite3_value_double(cell);
+      break;
+    case SQLITE_NULL:
+      v.type = Value::Type::Null;
+      break;
+    default: {
+      v.type = Value::Type::Text;
+      const auto* p = reinterpret_cast<const char*>(sqlite3_value_text(cell));
+      v.s.assign(p ? p : "", static_cast<size_t>(sqlite3_value_bytes(cell)));
+    }
+  }
+}
 
 std::unique_ptr<Engine> connectSqlite(const std::string& directory, int& status) {
   configureLibrary();

@@ -268,8 +268,8 @@ class PeriodRecalc : calc::EmployeeWalk {
   }
 
   // The day summary handed over for the period (kStoredSummary); read for
-  // several employees at once on a server, unless the run writes summaries
-  // of this period itself.
+  // several employees at once, unless the run writes summaries of this
+  // period itself.
   int storedSummary(const std::string& pnr, calc::DayFigures& s) {
     const std::vector<db::Out> out{s.stt, s.svt, s.slt, s.ant, s.sln, s.uns, s.zes, s.bzt, s.unt};
     if (ctx_.daysAhead && abrnr_ != runPeriod_)

@@ -388,10 +388,8 @@ TEST_F(EmployeeDaysTest, MonthValuesAnswerAsTheEmployeesCursor) {
 // assignment, value type, status) in the order the employee's grouped cursor
 // fetches them, minutes summed, NULL and lower-case cost centres, bookings of
 // another account, of month values and outside the span left out; an
-// employee without bookings has no groups. Only the server reads windows;
-// the embedded engine returns the groups of the account in another order.
+// employee without bookings has no groups.
 TEST_F(EmployeeDaysTest, SummedDayValuesAnswerAsTheEmployeesCursor) {
-  if (!inst.db().roundTrips()) GTEST_SKIP() << "the embedded engine reads no windows";
   static const char kSummedDayValues[] =
       "select ZkbPnr ,ZkbZtr ,ZkbKst ,ZkbKtr ,ZkbKrt ,ZkbZkt ,sum(ZkbStd) ,sum(ZkbTge) ,ZkbStg "
       ",ZkbSta "

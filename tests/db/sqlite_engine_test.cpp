@@ -96,5 +96,43 @@ TEST_F(SqliteEngineTest, UnreadableDatabaseFileIsFatal) {
   EXPECT_EQ(st, kFatal);
 }
 
+// Reads aside run on a second connection, stepped by a thread of its own:
+// each cursor gets the rows it sent for in whatever order they are taken, a
+// read sent but never taken (or still running when its cursor goes) leaves
+// the others right, a failure shows at the open, and the session's own
+// uncommitted writes are not seen (only committed rows are).
+TEST_F(SqliteEngineTest, ReadsAsideAnswerEachCursorFromTheSecondConnection) {
+  static const char kInsertMode[] = "insert into Hor155Sfr (SfrMod,SfrAnz) values (:b0,:b1)";
+  static const char kModesFrom[] =
+      "select SfrMod  from Hor155Sfr where (SfrMod>=:b0 and SfrMod<'5') order by SfrMod";
+  for (const char* mode : {"1", "2", "3"}) ASSERT_EQ(db().exec(kInsertMode, {mode, 1}), kOk);
+  ASSERT_EQ(db().commit(), kOk);
+  ASSERT_EQ(db().exec(kInsertMode, {"4", 1}), kOk);  // not committed
+  const auto rows = [](Cursor& c, Ins in) {
+    std::string all, mode;
+    EXPECT_EQ(c.open(in), kOk);
+    while (c.fetch({mode}) == kOk) all += mode;
+    c.close();
+    return all;
+  };
+  Cursor a(db(), kModesFrom, Cursor::Mode::Aside);
+  Cursor b(db(), kModesFrom, Cursor::Mode::Aside);
+  {
+    Cursor unread(db(), kModesFrom, Cursor::Mode::Aside);
+    ASSERT_EQ(a.send({"2"}), kOk);
+    ASSERT_EQ(unread.send({"1"}), kOk);
+    ASSERT_EQ(b.send({"3"}), kOk);
+  }
+  EXPECT_EQ(rows(b, {"3"}), "3");
+  EXPECT_EQ(rows(a, {"2"}), "23");
+  EXPECT_EQ(rows(b, {"1"}), "123");  // sent at the open
+  Cursor plain(db(), kModesFrom);
+  EXPECT_EQ(rows(plain, {"1"}), "1234");
+  Cursor missing(db(), "select SfrMod  from Hor155Sfx ", Cursor::Mode::Aside);
+  EXPECT_EQ(missing.open(), -942);
+  std::string mode;
+  EXPECT_EQ(missing.fetch({mode}), -942);
+}
+
 }  // namespace
 }  // namespace lug::db

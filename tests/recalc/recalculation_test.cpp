@@ -84,8 +84,8 @@ TEST_F(RecalculationTest, FinalRunRecomputesRecordsInterruptionsAndDaySummary) {
   EXPECT_EQ(recalculation.cutoff(), "2024.02.01");
 }
 
-// The stored day summary is compared value by value (on a server it is read
-// for the employees of a window): equal to the recomputed one it stays,
+// The stored day summary is compared value by value (read for the employees
+// of a window): equal to the recomputed one it stays,
 // with one value off it is handed over again.
 TEST_F(RecalculationTest, DaySummaryIsHandedOverAgainOnlyWhenAValueChanged) {
   static const char kStored[] =
