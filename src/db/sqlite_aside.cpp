@@ -10,6 +10,21 @@
 namespace lug::db {
 namespace {
 
+// Holds the connection's own mutex: the calls of the other thread wait, and
+// an error message read meanwhile is that of this thread's call.
+class ConnectionHeld {
+ public:
+  explicit ConnectionHeld(sqlite3* db) : mutex_(sqlite3_db_mutex(db)) {
+    sqlite3_mutex_enter(mutex_);
+  }
+  ~ConnectionHeld() { sqlite3_mutex_leave(mutex_); }
+  ConnectionHeld(const ConnectionHeld&) = delete;
+  ConnectionHeld& operator=(const ConnectionHeld&) = delete;
+
+ private:
+  sqlite3_mutex* mutex_;
+};
+
 // A statement of the second connection. Its rows are those of the last read
 // collected; a read still pending when the statement goes is waited for.
 class AsideStatement : public EngineStatement {
@@ -86,6 +101,7 @@ SqliteAside::~SqliteAside() {
 }
 
 std::unique_ptr<EngineStatement> SqliteAside::prepare(const std::string& text, int& status) {
+  const ConnectionHeld held(db_);
   sqlite3_stmt* stmt = prepareStatement(db_, text, status);
   return stmt ? std::make_unique<AsideStatement>(shared_from_this(), stmt) : nullptr;
 }
@@ -122,6 +138,7 @@ void SqliteAside::serve() {
 // Runs on the connection's thread; the session's thread leaves a pending
 // read alone.
 void SqliteAside::readAll(Read& read) {
+  const ConnectionHeld held(db_);
   sqlite3_reset(read.stmt);
   sqlite3_clear_bindings(read.stmt);
   read.cells.clear();
