@@ -12,9 +12,9 @@
 // aside (WindowOn::Aside): the window after the one read is sent on the
 // second connection (db::Cursor::Mode::Aside) with the same values, so that
 // it is read (by the server, or by the embedded engine's own thread) while
-// the walk computes this one. One over rows the run
-// writes, but never rows a window's question asks for (WindowOn::Session),
-// runs on the session's connection when its window is asked for.
+// the walk computes this one. One over rows the run writes, but never rows
+// a window's question asks for (WindowOn::Session), runs on the session's
+// connection when its window is asked for.
 #include <algorithm>
 #include <functional>
 #include <memory>

@@ -391,7 +391,8 @@ std::vector<std::pair<size_t, size_t>> items(const std::vector<Node>& seq, size_
   return out;
 }
 
-size_t find(const std::vector<Node>& seq, std::string_view first, std::string_view second) {
+// Where the two words stand one after the other (seq.size() when nowhere).
+size_t findWords(const std::vector<Node>& seq, std::string_view first, std::string_view second) {
   for (size_t i = 0; i + 1 < seq.size(); ++i)
     if (isWord(seq[i], first) && isWord(seq[i + 1], second)) return i;
   return seq.size();
@@ -404,7 +405,7 @@ size_t find(const std::vector<Node>& seq, std::string_view first, std::string_vi
 void orderGroupsLikeOracle(std::vector<Node>& seq) {
   for (Node& n : seq)
     if (n.group) orderGroupsLikeOracle(n.kids);
-  const size_t groupBy = find(seq, "group", "by"), orderBy = find(seq, "order", "by");
+  const size_t groupBy = findWords(seq, "group", "by"), orderBy = findWords(seq, "order", "by");
   if (groupBy >= orderBy || orderBy == seq.size()) return;
   size_t groupEnd = groupBy + 2;
   while (groupEnd < orderBy && !isWord(seq[groupEnd], "having")) ++groupEnd;
