@@ -139,8 +139,7 @@ void SqliteAside::serve() {
 // read alone.
 void SqliteAside::readAll(Read& read) {
   const ConnectionHeld held(db_);
-  sqlite3_reset(read.stmt);
-  sqlite3_clear_bindings(read.stmt);
+  sqlite3_clear_bindings(read.stmt);  // none left pointing at earlier values
   read.cells.clear();
   read.columns = sqlite3_column_count(read.stmt);
   int rc = SQLITE_OK;
@@ -151,7 +150,7 @@ void SqliteAside::readAll(Read& read) {
       for (int c = 0; c < read.columns; ++c) readColumn(read.stmt, c, read.cells.emplace_back());
   read.status = rc == SQLITE_OK || rc == SQLITE_DONE ? kOk : statusOf(db_, rc);
   if (read.status != kOk) read.cells.clear();
-  sqlite3_reset(read.stmt);
+  sqlite3_reset(read.stmt);  // ends the read's snapshot of the file
 }
 
 }  // namespace lug::db
