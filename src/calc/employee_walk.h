@@ -88,7 +88,7 @@ class EmployeeWalk {
   // The employment rows fetched ahead of the one computed (those of the
   // personnel number filter, when there is one), so that reads can take
   // several employees at once and send the next ones' reads ahead
-  // (calc/rows_ahead.h: two windows of 32).
+  // (calc/rows_ahead.h: three windows of 32).
   class Ahead {
    public:
     Ahead(db::Cursor& rows, int (*fetch)(db::Cursor&, Employment&), const std::string& filter)
@@ -115,7 +115,7 @@ class EmployeeWalk {
     int status() const { return status_; }  // of the last fetch: 1403 at the normal end
 
    private:
-    static constexpr size_t kRows = 64;
+    static constexpr size_t kRows = 96;
     db::Cursor& rows_;
     int (*const fetch_)(db::Cursor&, Employment&);
     const std::string& filter_;

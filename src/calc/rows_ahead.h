@@ -16,6 +16,7 @@
 // a window's question asks for (WindowOn::Session), runs on the session's
 // connection when its window is asked for.
 #include <algorithm>
+#include <deque>
 #include <functional>
 #include <memory>
 #include <optional>
@@ -49,11 +50,14 @@ template <class Row>
 class RowsAhead {
  public:
   static constexpr size_t kEmployees = 32;  // as many as LUG_PNRS_AHEAD names
+  static constexpr size_t kWindowsAhead = 2;
   // The columns after the personnel number.
   using Outputs = std::function<std::vector<db::Out>(Row&)>;
 
   RowsAhead(RunContext& ctx, const char* statement, Outputs outputs, WindowOn on = WindowOn::Aside)
-      : cursor_(ctx.db, statement,
+      : db_(ctx.db),
+        statement_(statement),
+        cursor_(ctx.db, statement,
                 on == WindowOn::Aside ? db::Cursor::Mode::Aside : db::Cursor::Mode::FewRows),
         outputs_(std::move(outputs)),
         on_(on) {}
@@ -67,26 +71,60 @@ class RowsAhead {
     const std::vector<std::string>& ahead = ctx.walkAhead;
     const auto first = std::find(ahead.begin(), ahead.end(), pnr);
     if (first == ahead.end()) return nullptr;
-    const auto following = first + std::min<ptrdiff_t>(kEmployees, ahead.end() - first);
-    const std::vector<std::string> window(first, following);
-    rows_.clear();
+    const std::vector<std::string> window = windowAt(first, ahead.end());
     values_ = values;
-    for (const std::string& p : window) rows_.try_emplace(p, std::make_shared<std::vector<Row>>());
     // After a failed read the window's employees keep no rows: each reads
     // with its own statement, and none of them reads the window again.
-    if (!read(window))
-      for (auto& [windowPnr, rows] : rows_) rows.reset();
-    if (on_ == WindowOn::Aside) send(following, ahead.end());
+    rows_ = read(window);
+    if (on_ == WindowOn::Aside)
+      sendAhead(first + static_cast<ptrdiff_t>(window.size()), ahead.end());
     return rows_[pnr];
   }
 
  private:
-  // Sends the window after the one read, with the same values.
-  void send(std::vector<std::string>::const_iterator first,
-            std::vector<std::string>::const_iterator end) {
-    sent_ = std::vector<std::string>(first, first + std::min<ptrdiff_t>(kEmployees, end - first));
-    sentValues_ = values_;
-    if (!sent_.empty() && cursor_.send(inputs(sent_)) != db::kOk) sent_.clear();
+  using Pnrs = std::vector<std::string>::const_iterator;
+  // Every pnr of a window, also those without rows; no rows at all
+  // (nullptr) after a failed read.
+  using Window = std::unordered_map<std::string, std::shared_ptr<std::vector<Row>>>;
+  // A window sent aside; its rows are filled where they are read.
+  struct Sent {
+    std::vector<std::string> pnrs;
+    std::vector<db::In> values;
+    std::shared_ptr<Window> rows = std::make_shared<Window>();
+    std::unique_ptr<db::Cursor> cursor;
+  };
+
+  static std::vector<std::string> windowAt(Pnrs first, Pnrs end) {
+    return {first, first + std::min<ptrdiff_t>(kEmployees, end - first)};
+  }
+
+  // Keeps the kWindowsAhead windows after the one read sent aside, with the
+  // same values; those sent for other employees or values are dropped.
+  void sendAhead(Pnrs next, Pnrs end) {
+    for (size_t i = 0; i < kWindowsAhead && next != end; ++i) {
+      std::vector<std::string> window = windowAt(next, end);
+      next += static_cast<ptrdiff_t>(window.size());
+      if (i < sent_.size() && sent_[i]->pnrs == window && same(sent_[i]->values, values_)) continue;
+      sent_.resize(i);
+      std::unique_ptr<Sent> sent = send(std::move(window));
+      if (!sent) return;
+      sent_.push_back(std::move(sent));
+    }
+  }
+
+  // Sends a window; its rows are taken into the calculation's rows where
+  // they are read.
+  std::unique_ptr<Sent> send(std::vector<std::string> window) {
+    auto sent = std::make_unique<Sent>();
+    sent->pnrs = std::move(window);
+    sent->values = values_;
+    sent->cursor = std::make_unique<db::Cursor>(db_, statement_, db::Cursor::Mode::Aside);
+    const auto take = [rows = sent->rows, pnrs = sent->pnrs,
+                       outputs = outputs_](db::FetchedRows& fetched) {
+      *rows = collect(pnrs, outputs, [&](db::Outs out) { return fetched.fetch(out); });
+    };
+    if (sent->cursor->send(inputs(sent->pnrs), take) != db::kOk) return nullptr;
+    return sent;
   }
 
   static bool same(const std::vector<db::In>& values, const std::vector<db::In>& other) {
@@ -106,37 +144,59 @@ class RowsAhead {
     return in;
   }
 
-  // True when every row was read, each of a personnel number of the window
-  // (a number the engine compares otherwise than as the same text would
-  // leave the rows of its employee unknown). The window sent aside before
-  // is taken when it is this one with the same values.
-  bool read(const std::vector<std::string>& window) {
-    if (sent_ != window || !same(sentValues_, values_)) cursor_.close();  // sent for others
-    int st = cursor_.open(inputs(window));
-    std::string pnr;
-    Row row;
-    std::vector<db::Out> out = outputs_(row);
-    out.insert(out.begin(), db::Out(pnr));
-    auto of = rows_.end();  // the rows of the last personnel number
-    while (st == db::kOk && (st = cursor_.fetch(out)) == db::kOk) {
-      if (of == rows_.end() || of->first != pnr) of = rows_.find(pnr);
-      if (of == rows_.end()) break;
-      of->second->push_back(row);
+  // The window sent aside first is taken when it is this one with the same
+  // values; else the window is read now.
+  Window read(const std::vector<std::string>& window) {
+    if (!sent_.empty() && sent_.front()->pnrs == window && same(sent_.front()->values, values_)) {
+      const std::unique_ptr<Sent> sent = std::move(sent_.front());
+      sent_.pop_front();
+      return sent->cursor->open() == db::kOk ? std::move(*sent->rows) : failed(window);
     }
+    sent_.clear();  // sent for others
+    int st = cursor_.open(inputs(window));
+    Window rows = collect(window, outputs_, [&](db::Outs out) {
+      return st == db::kOk ? (st = cursor_.fetch(out)) : st;
+    });
     cursor_.close();
-    return st == db::kNoData;
+    return rows;
   }
 
+  // Every row fetched, each of a personnel number of the window (a number
+  // the engine compares otherwise than as the same text would leave the
+  // rows of its employee unknown); else the window's failed read.
+  template <class Fetch>
+  static Window collect(const std::vector<std::string>& window, const Outputs& outputs,
+                        Fetch fetch) {
+    Window rows = failed(window);
+    for (auto& [pnr, of] : rows) of = std::make_shared<std::vector<Row>>();
+    std::string pnr;
+    Row row;
+    std::vector<db::Out> out = outputs(row);
+    out.insert(out.begin(), db::Out(pnr));
+    auto of = rows.end();  // the rows of the last personnel number
+    int st;
+    while ((st = fetch(out)) == db::kOk) {
+      if (of == rows.end() || of->first != pnr) of = rows.find(pnr);
+      if (of == rows.end()) break;
+      of->second->push_back(row);
+    }
+    return st == db::kNoData ? rows : failed(window);
+  }
+
+  static Window failed(const std::vector<std::string>& window) {
+    Window rows;
+    for (const std::string& p : window) rows.try_emplace(p);
+    return rows;
+  }
+
+  db::Session& db_;
+  const char* const statement_;
   db::Cursor cursor_;
   const Outputs outputs_;
   const WindowOn on_;
   std::vector<db::In> values_;  // of the window
-  // The window sent aside and the values it was sent with.
-  std::vector<std::string> sent_;
-  std::vector<db::In> sentValues_;
-  // Every pnr of the window, also those without rows; no rows at all
-  // (nullptr) after a failed read.
-  std::unordered_map<std::string, std::shared_ptr<std::vector<Row>>> rows_;
+  Window rows_;
+  std::deque<std::unique_ptr<Sent>> sent_;  // in the order the walk reaches them
 };
 
 // The answer of a single-row select from the employee's rows read ahead:

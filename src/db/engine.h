@@ -5,6 +5,7 @@
 // (db/status.h); engine errors are mapped to the Oracle numbers the suite's
 // administrators know.
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -31,6 +32,15 @@ struct Value {
 // cursors in batches; few rows and single rows come with the execution.
 enum class Reading { Cursor, FewRows, SingleRow };
 
+class EngineStatement;
+
+// Takes the rows of a read (EngineStatement::postTaking) by stepping through
+// them; answers how many it took. `rows` stays -1 until it has run.
+struct RowsTaker {
+  std::function<int64_t(EngineStatement& rows)> take;
+  int64_t rows = -1;
+};
+
 class EngineStatement {
  public:
   virtual ~EngineStatement() = default;
@@ -52,6 +62,13 @@ class EngineStatement {
     return 0;
   }
   virtual int collect() { return execute(posted_, Reading::FewRows); }
+  // As post(), and `taker` takes the rows where they are read: an engine that
+  // reads on a thread of its own hands them over there, once all are read;
+  // by default nobody takes them before collect(), and the caller does.
+  virtual int postTaking(const std::vector<Value>& params, std::shared_ptr<RowsTaker> taker) {
+    (void)taker;
+    return post(params);
+  }
 
  private:
   std::vector<Value> posted_;

@@ -393,15 +393,36 @@ int Cursor::open(Ins in) {
 }
 
 int Cursor::send(Ins in) {
+  return send(in, nullptr);
+}
+
+int Cursor::send(Ins in, std::function<void(FetchedRows& rows)> take) {
   close();
   int status = kOk;
   prepared_ = session_.acquire(sql_, status, /*aside=*/true);
   std::vector<Value> params;
   if (prepared_) status = session_.bind(*prepared_, in, params);
-  if (status == kOk) status = prepared_->stmt->post(params);
+  if (status == kOk && take) {
+    taker_ = std::make_shared<RowsTaker>();
+    taker_->take = [take = std::move(take)](EngineStatement& rows) {
+      FetchedRows fetched(rows);
+      take(fetched);
+      return fetched.count();
+    };
+  }
+  if (status == kOk) status = prepared_->stmt->postTaking(params, taker_);
   if (status != kOk) return session_.noteFatal(sql_, failOpen(status));
   sent_ = true;
   return kOk;
+}
+
+int FetchedRows::fetch(Outs out) {
+  for (const Out& o : out) o.clear();
+  const int status = rows_.next();
+  if (status != kOk) return status;
+  ++count_;
+  static const Translation kNoInto;
+  return storeRow(rows_, kNoInto, out);
 }
 
 int Cursor::start(Ins in) {
@@ -415,6 +436,12 @@ int Cursor::start(Ins in) {
     if (status != kOk) return failOpen(status);
     open_ = true;
     ended_ = false;
+    if (taker_) {
+      if (taker_->rows < 0) taker_->rows = taker_->take(*prepared_->stmt);
+      session_.counters_.rows += taker_->rows;
+      count_->rows += taker_->rows;
+      ended_ = true;
+    }
     return kOk;
   }
   close();
@@ -489,6 +516,7 @@ int Cursor::next(Outs out) {
 int Cursor::close() {
   if (prepared_) Session::release(prepared_);
   prepared_ = nullptr;
+  taker_.reset();
   snapshot_.clear();
   snapshotPos_ = 0;
   open_ = sent_ = false;

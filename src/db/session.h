@@ -15,6 +15,7 @@
 // -1 (unique key), -1405 (null into an output without indicator), -9999
 // (fatal), other negative Oracle numbers.
 #include <cstdint>
+#include <functional>
 #include <initializer_list>
 #include <memory>
 #include <optional>
@@ -222,6 +223,20 @@ class Session {
 // "Loeschen Hor331Zk3", "Commit".
 std::string statementName(std::string_view sql);
 
+// The rows of a read sent aside, as the function given to Cursor::send
+// takes them: each fetch as Cursor::fetch, without a statement count or a
+// fatal status to note, so that it may run on another thread.
+class FetchedRows {
+ public:
+  explicit FetchedRows(EngineStatement& rows) : rows_(rows) {}
+  int fetch(Outs out);
+  int64_t count() const { return count_; }
+
+ private:
+  EngineStatement& rows_;
+  int64_t count_ = 0;
+};
+
 // A cursor over one statement text. Several cursors, also of the same text,
 // may be open at once.
 class Cursor {
@@ -245,6 +260,11 @@ class Cursor {
   int close();
   // Aside only: starts the read. A failure shows here and at the open.
   int send(Ins in);
+  // Aside only: as send(in), and `take` takes the rows of a read without
+  // failure: on the embedded engine's reading thread as soon as they are
+  // read, else at the open. It must touch nothing but what it owns; the
+  // cursor then fetches no row.
+  int send(Ins in, std::function<void(FetchedRows& rows)> take);
 
  private:
   int start(Ins in);
@@ -255,7 +275,8 @@ class Cursor {
   const char* sql_;
   Mode mode_;
   Session::Prepared* prepared_ = nullptr;
-  StatementCount* count_ = nullptr;  // of the last open
+  std::shared_ptr<RowsTaker> taker_;  // of the last send
+  StatementCount* count_ = nullptr;   // of the last open
   std::vector<std::vector<Value>> snapshot_;
   size_t snapshotPos_ = 0;
   bool open_ = false;

@@ -10,19 +10,32 @@
 namespace lug::db {
 namespace {
 
-// Holds the connection's own mutex: the calls of the other thread wait, and
-// an error message read meanwhile is that of this thread's call.
-class ConnectionHeld {
+// The rows of a read as the statement steps through them, for a RowsTaker:
+// each row's values are read into the same cells.
+class SteppedRows final : public EngineStatement {
  public:
-  explicit ConnectionHeld(sqlite3* db) : mutex_(sqlite3_db_mutex(db)) {
-    sqlite3_mutex_enter(mutex_);
+  SteppedRows(sqlite3* db, sqlite3_stmt* stmt)
+      : db_(db), stmt_(stmt), row_(static_cast<size_t>(sqlite3_column_count(stmt))) {}
+
+  int execute(const std::vector<Value>&, Reading) override { return kOk; }
+  int next() override {
+    const int rc = sqlite3_step(stmt_);
+    if (rc == SQLITE_DONE) return kNoData;
+    if (rc != SQLITE_ROW) return status_ = statusOf(db_, rc);
+    for (size_t c = 0; c < row_.size(); ++c) readColumn(stmt_, static_cast<int>(c), row_[c]);
+    return kOk;
   }
-  ~ConnectionHeld() { sqlite3_mutex_leave(mutex_); }
-  ConnectionHeld(const ConnectionHeld&) = delete;
-  ConnectionHeld& operator=(const ConnectionHeld&) = delete;
+  const Value& column(int index) const override { return row_[static_cast<size_t>(index)]; }
+  int columnCount() const override { return static_cast<int>(row_.size()); }
+  int64_t changes() const override { return 0; }
+  void reset() override {}
+  int status() const { return status_; }  // of a failed step
 
  private:
-  sqlite3_mutex* mutex_;
+  sqlite3* db_;
+  sqlite3_stmt* stmt_;
+  std::vector<Value> row_;
+  int status_ = kOk;
 };
 
 // A statement of the second connection. Its rows are those of the last read
@@ -33,24 +46,24 @@ class AsideStatement : public EngineStatement {
       : aside_(std::move(aside)) {
     read_.stmt = stmt;
   }
-  ~AsideStatement() override {
-    aside_->wait(read_);
-    sqlite3_finalize(read_.stmt);
-  }
+  ~AsideStatement() override { aside_->finalize(read_); }
 
   int execute(const std::vector<Value>& params, Reading) override {
     post(params);
     return collect();
   }
-  int post(const std::vector<Value>& params) override {
+  int post(const std::vector<Value>& params) override { return postTaking(params, nullptr); }
+  int postTaking(const std::vector<Value>& params, std::shared_ptr<RowsTaker> taker) override {
     aside_->wait(read_);
     read_.params = params;
+    read_.taker = std::move(taker);
     aside_->post(read_);
     return kOk;
   }
   int collect() override {
     aside_->wait(read_);
     next_ = 0;
+    read_.taker.reset();
     return read_.status;
   }
   int next() override {
@@ -80,10 +93,8 @@ class AsideStatement : public EngineStatement {
 
 std::shared_ptr<SqliteAside> SqliteAside::open(const std::filesystem::path& file,
                                                const std::string& schema) {
-  // Serialized: the session's thread prepares statements on the connection
-  // while this one's thread reads.
   sqlite3* db = nullptr;
-  if (openSchemaFile(file, schema, SQLITE_OPEN_READONLY | SQLITE_OPEN_FULLMUTEX, db) != kOk)
+  if (openSchemaFile(file, schema, SQLITE_OPEN_READONLY | SQLITE_OPEN_NOMUTEX, db) != kOk)
     return nullptr;
   return std::shared_ptr<SqliteAside>(new SqliteAside(db));
 }
@@ -101,7 +112,7 @@ SqliteAside::~SqliteAside() {
 }
 
 std::unique_ptr<EngineStatement> SqliteAside::prepare(const std::string& text, int& status) {
-  const ConnectionHeld held(db_);
+  const std::lock_guard held(connection_);
   sqlite3_stmt* stmt = prepareStatement(db_, text, status);
   return stmt ? std::make_unique<AsideStatement>(shared_from_this(), stmt) : nullptr;
 }
@@ -118,6 +129,12 @@ void SqliteAside::post(Read& read) {
 void SqliteAside::wait(Read& read) {
   std::unique_lock lock(mutex_);
   changed_.wait(lock, [&] { return !read.pending; });
+}
+
+void SqliteAside::finalize(Read& read) {
+  wait(read);
+  const std::lock_guard held(connection_);
+  sqlite3_finalize(read.stmt);
 }
 
 void SqliteAside::serve() {
@@ -138,17 +155,24 @@ void SqliteAside::serve() {
 // Runs on the connection's thread; the session's thread leaves a pending
 // read alone.
 void SqliteAside::readAll(Read& read) {
-  const ConnectionHeld held(db_);
+  const std::lock_guard held(connection_);
   sqlite3_clear_bindings(read.stmt);  // none left pointing at earlier values
   read.cells.clear();
   read.columns = sqlite3_column_count(read.stmt);
   int rc = SQLITE_OK;
   for (size_t i = 0; i < read.params.size() && rc == SQLITE_OK; ++i)
     rc = bindValue(read.stmt, static_cast<int>(i) + 1, read.params[i]);
-  if (rc == SQLITE_OK)
+  if (rc != SQLITE_OK) {
+    read.status = statusOf(db_, rc);
+  } else if (read.taker) {
+    SteppedRows rows(db_, read.stmt);
+    read.taker->rows = read.taker->take(rows);
+    read.status = rows.status();
+  } else {
     while ((rc = sqlite3_step(read.stmt)) == SQLITE_ROW)
       for (int c = 0; c < read.columns; ++c) readColumn(read.stmt, c, read.cells.emplace_back());
-  read.status = rc == SQLITE_OK || rc == SQLITE_DONE ? kOk : statusOf(db_, rc);
+    read.status = rc == SQLITE_DONE ? kOk : statusOf(db_, rc);
+  }
   if (read.status != kOk) read.cells.clear();
   sqlite3_reset(read.stmt);  // ends the read's snapshot of the file
 }

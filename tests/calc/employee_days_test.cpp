@@ -248,12 +248,13 @@ TEST_F(EmployeeDaysTest, RowsReadAheadAnswerAsTheStatements) {
   EXPECT_EQ(partAhead.statements, partByStatements.statements - 1);
 }
 
-// A walk longer than one window: the next window, sent aside while the first
-// is computed, answers as the statements; so does that window when its
-// employees are asked about with another span than it was sent with.
+// A walk of three windows: the two after the first, sent aside while the
+// first is computed, answer as the statements, each window with one statement
+// of each kind; so do they when their employees are asked about with another
+// span than they were sent with.
 TEST_F(EmployeeDaysTest, LaterWindowsAnswerAsTheStatements) {
   std::vector<std::string> walked;
-  for (int i = 0; i < 40; ++i) {
+  for (int i = 0; i < 80; ++i) {
     const std::string pnr = std::to_string(5000 + i);
     walked.push_back(pnr);
     addDays(inst, pnr, "2024.01.01", "2024.01.05");
@@ -281,18 +282,24 @@ TEST_F(EmployeeDaysTest, LaterWindowsAnswerAsTheStatements) {
     return text;
   };
   const Span part{"2024.01.02", "2024.01.03"};
-  const std::string first = answers(0, 32, month), second = answers(32, 40, month),
-                    firstPart = answers(0, 32, part);
-  ASSERT_NE(first, firstPart);
+  const std::string byStatements = answers(0, 80, month), firstPart = answers(0, 32, part);
+  ASSERT_NE(byStatements.substr(0, firstPart.size()), firstPart);
   ctx.daysAhead = std::make_shared<DaysAhead>(ctx);
+  const int64_t before = inst.db().counters().statements;
   std::string ahead = answers(0, 32, month);
-  ahead += answers(32, 40, month);
-  EXPECT_EQ(ahead, first + second);
-  // The second window was sent for the part, a span too short for the month.
+  const int64_t firstWindow = inst.db().counters().statements - before;
+  ahead += answers(32, 64, month);
+  ahead += answers(64, 80, month);
+  EXPECT_EQ(ahead, byStatements);
+  // Four kinds (day records, attendance, bookings, master cost), all three
+  // windows sent while the first is computed.
+  EXPECT_EQ(firstWindow, 4 * 3);
+  EXPECT_EQ(inst.db().counters().statements - before, firstWindow);
+  // The later windows were sent for the part, a span too short for the month.
   ctx.daysAhead = std::make_shared<DaysAhead>(ctx);
   ahead = answers(0, 32, part);
-  ahead += answers(32, 40, month);
-  EXPECT_EQ(ahead, firstPart + second);
+  ahead += answers(32, 80, month);
+  EXPECT_EQ(ahead, firstPart + byStatements.substr(byStatements.find("5032:")));
 }
 
 // One account's bookings served from the day bookings read ahead are the rows

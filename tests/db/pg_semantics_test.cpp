@@ -2,6 +2,7 @@
 #include <cmath>
 #include <cstdlib>
 #include <random>
+#include <thread>
 #include <vector>
 
 #include "db/oracle.h"
@@ -313,6 +314,56 @@ TEST_P(BothEngines, CursorsReadEveryRowAndStayIndependent) {
   pnr = "stale";
   EXPECT_EQ(outer.fetch({pnr, value}), kNoData);
   EXPECT_EQ(pnr, "");
+}
+
+// Rows sent aside with a taker: it takes every committed row once, as a
+// fetch would store them (the embedded engine on its reading thread, the
+// server at the open), and the cursor fetches none; a read that fails gives
+// the taker nothing; a taker whose cursor closed before the open may still
+// run, on what it owns.
+TEST_P(BothEngines, RowsSentAsideAreTakenOnceWhereTheyAreRead) {
+  static const char kValuesFrom[] =
+      "select ZksPnr ,ZksWrt  from Hor331Zks where ZksPnr>=:b0 order by ZksPnr";
+  for (const char* pnr : {"1", "2", "3"}) insertValue(db(), pnr, "2024.01.01", "A", 1.5);
+  ASSERT_EQ(db().commit(), kOk);
+  insertValue(db(), "4", "2024.01.01", "A", 2);  // not committed
+  struct Taken {
+    std::string rows;
+    int end = kOk;
+    std::thread::id thread;
+  };
+  const auto taker = [](const std::shared_ptr<Taken>& taken) {
+    return [taken](db::FetchedRows& rows) {
+      std::string pnr;
+      double value = 0;
+      while ((taken->end = rows.fetch({pnr, value})) == kOk)
+        taken->rows += pnr + "=" + std::to_string(value) + " ";
+      taken->thread = std::this_thread::get_id();
+    };
+  };
+  const auto taken = std::make_shared<Taken>();
+  const auto dropped = std::make_shared<Taken>();
+  Cursor c(db(), kValuesFrom, Cursor::Mode::Aside);
+  {
+    Cursor closed(db(), kValuesFrom, Cursor::Mode::Aside);
+    ASSERT_EQ(closed.send({"1"}, taker(dropped)), kOk);
+  }
+  ASSERT_EQ(c.send({"2"}, taker(taken)), kOk);
+  const int64_t rowsBefore = db().counters().rows;
+  ASSERT_EQ(c.open(), kOk);
+  EXPECT_EQ(taken->rows, "2=1.500000 3=1.500000 ");
+  EXPECT_EQ(taken->end, kNoData);
+  const bool ownThread = taken->thread != std::this_thread::get_id();
+  EXPECT_EQ(ownThread, GetParam() == TestEngine::Sqlite);
+  EXPECT_EQ(db().counters().rows - rowsBefore, 2);
+  std::string pnr = "stale";
+  EXPECT_EQ(c.fetch({pnr}), kNoData);
+  EXPECT_EQ(pnr, "");
+  Cursor missing(db(), "select ZksPnr  from Hor331Zkx where ZksPnr>=:b0", Cursor::Mode::Aside);
+  const auto none = std::make_shared<Taken>();
+  EXPECT_EQ(missing.send({"1"}, taker(none)), -942);
+  EXPECT_EQ(missing.open({"1"}), -942);
+  EXPECT_EQ(none->thread, std::thread::id());
 }
 
 TEST_P(BothEngines, TextsSortAsOracleSortsThem) {
