@@ -9,10 +9,11 @@
 // to the employee's own statement (nullptr); so is every employee of a window
 // whose read failed, so that the employee's statement meets the failure and
 // reports it as before. A statement over tables the run never writes runs
-// aside (WindowOn::Aside): the window after the one read is sent on the
-// second connection (db::Cursor::Mode::Aside) with the same values, so that
-// it is read (by the server, or by the embedded engine's own thread) while
-// the walk computes this one. One over rows the run writes, but never rows
+// aside (WindowOn::Aside): the kWindowsAhead windows after the one read are
+// sent on the second connection (db::Cursor::Mode::Aside) with the same
+// values, so that they are read (by the server, or by the embedded engine's
+// own thread, which also stores their rows into Row values) while the walk
+// computes this one. One over rows the run writes, but never rows
 // a window's question asks for (WindowOn::Session), runs on the session's
 // connection when its window is asked for.
 #include <algorithm>

@@ -4,9 +4,9 @@
 // run computes and writes on one core, the library reads the rows of the
 // employees the walk reaches next on the other. post() queues a read, the
 // thread reads all its rows (or hands them to a RowsTaker as it steps
-// through them), collect() waits for them. With the write-ahead
-// log the second connection sees what is committed, which for these tables
-// is what the session's connection sees.
+// through them), collect() waits for them. With the write-ahead log the
+// second connection sees what is committed, which for these tables is what
+// the session's connection sees.
 #include <condition_variable>
 #include <deque>
 #include <filesystem>

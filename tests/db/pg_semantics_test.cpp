@@ -320,11 +320,12 @@ TEST_P(BothEngines, CursorsReadEveryRowAndStayIndependent) {
 // fetch would store them (the embedded engine on its reading thread, the
 // server at the open), and the cursor fetches none; a read that fails gives
 // the taker nothing; a taker whose cursor closed before the open may still
-// run, on what it owns.
+// run, on what it owns. A read that fails on one of its rows fails the open.
 TEST_P(BothEngines, RowsSentAsideAreTakenOnceWhereTheyAreRead) {
   static const char kValuesFrom[] =
       "select ZksPnr ,ZksWrt  from Hor331Zks where ZksPnr>=:b0 order by ZksPnr";
   for (const char* pnr : {"1", "2", "3"}) insertValue(db(), pnr, "2024.01.01", "A", 1.5);
+  insertValue(db(), "0", "2024.01.01", "7", 1);
   ASSERT_EQ(db().commit(), kOk);
   insertValue(db(), "4", "2024.01.01", "A", 2);  // not committed
   struct Taken {
@@ -364,6 +365,12 @@ TEST_P(BothEngines, RowsSentAsideAreTakenOnceWhereTheyAreRead) {
   EXPECT_EQ(missing.send({"1"}, taker(none)), -942);
   EXPECT_EQ(missing.open({"1"}), -942);
   EXPECT_EQ(none->thread, std::thread::id());
+  // Only the account of 0 is a number.
+  Cursor bad(db(), "select ZksPnr ,to_number(ZksZkt)  from Hor331Zks where ZksPnr>=:b0",
+             Cursor::Mode::Aside);
+  const auto partly = std::make_shared<Taken>();
+  ASSERT_EQ(bad.send({"0"}, taker(partly)), kOk);
+  EXPECT_EQ(bad.open(), -1722);
 }
 
 TEST_P(BothEngines, TextsSortAsOracleSortsThem) {
