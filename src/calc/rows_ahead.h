@@ -89,10 +89,11 @@ class RowsAhead {
   using Window = std::unordered_map<std::string, std::shared_ptr<std::vector<Row>>>;
   // A window sent aside; its rows are filled where they are read.
   struct Sent {
+    Sent(db::Session& db, const char* statement) : cursor(db, statement, db::Cursor::Mode::Aside) {}
     std::vector<std::string> pnrs;
     std::vector<db::In> values;
     std::shared_ptr<Window> rows = std::make_shared<Window>();
-    std::unique_ptr<db::Cursor> cursor;
+    db::Cursor cursor;
   };
 
   static std::vector<std::string> windowAt(Pnrs first, Pnrs end) {
@@ -116,15 +117,14 @@ class RowsAhead {
   // Sends a window; its rows are taken into the calculation's rows where
   // they are read.
   std::unique_ptr<Sent> send(std::vector<std::string> window) {
-    auto sent = std::make_unique<Sent>();
+    auto sent = std::make_unique<Sent>(db_, statement_);
     sent->pnrs = std::move(window);
     sent->values = values_;
-    sent->cursor = std::make_unique<db::Cursor>(db_, statement_, db::Cursor::Mode::Aside);
     const auto take = [rows = sent->rows, pnrs = sent->pnrs,
                        outputs = outputs_](db::FetchedRows& fetched) {
       *rows = collect(pnrs, outputs, [&](db::Outs out) { return fetched.fetch(out); });
     };
-    if (sent->cursor->send(inputs(sent->pnrs), take) != db::kOk) return nullptr;
+    if (sent->cursor.send(inputs(sent->pnrs), take) != db::kOk) return nullptr;
     return sent;
   }
 
@@ -151,7 +151,7 @@ class RowsAhead {
     if (!sent_.empty() && sent_.front()->pnrs == window && same(sent_.front()->values, values_)) {
       const std::unique_ptr<Sent> sent = std::move(sent_.front());
       sent_.pop_front();
-      return sent->cursor->open() == db::kOk ? std::move(*sent->rows) : failed(window);
+      return sent->cursor.open() == db::kOk ? std::move(*sent->rows) : failed(window);
     }
     sent_.clear();  // sent for others
     int st = cursor_.open(inputs(window));

@@ -65,8 +65,7 @@ class EngineStatement {
   // As post(), and `taker` takes the rows where they are read: an engine that
   // reads on a thread of its own hands them over there, once all are read;
   // by default nobody takes them before collect(), and the caller does.
-  virtual int postTaking(const std::vector<Value>& params, std::shared_ptr<RowsTaker> taker) {
-    (void)taker;
+  virtual int postTaking(const std::vector<Value>& params, std::shared_ptr<RowsTaker> /*taker*/) {
     return post(params);
   }
 
