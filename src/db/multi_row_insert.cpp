@@ -5,7 +5,7 @@
 #include <stdexcept>
 #include <string>
 #include <string_view>
-#include <utility>
+#include <tuple>
 
 namespace lug::db {
 namespace {
@@ -84,12 +84,23 @@ std::string rowAlternatives(std::string_view single, size_t rows) {
   return text + ')';
 }
 
-// One text per statement constant and count, alive until the process ends.
-template <class Build>
+using Build = std::string (*)(std::string_view single, size_t count);
+
+// The one-row text each grown text was built from.
+std::map<const char*, const char*>& origins() {
+  static std::map<const char*, const char*> origin;
+  return origin;
+}
+
+// One text per way of growing, statement constant and count, alive until
+// the process ends.
 const char* kept(const char* single, size_t count, Build build) {
-  static std::map<std::pair<const char*, size_t>, std::string> texts;
-  auto [it, added] = texts.try_emplace({single, count});
-  if (added) it->second = build(single, count);
+  static std::map<std::tuple<Build, const char*, size_t>, std::string> texts;
+  auto [it, added] = texts.try_emplace({build, single, count});
+  if (added) {
+    it->second = build(single, count);
+    origins().emplace(it->second.c_str(), single);
+  }
   return it->second.c_str();
 }
 
@@ -111,6 +122,11 @@ const char* multiRowInsert(const char* singleRow, size_t rows) {
   if (rows <= 1) return singleRow;
   if (rows > kMaxInsertRows) throw std::invalid_argument("too many rows for one insert");
   return kept(singleRow, rows, build);
+}
+
+const char* grownFrom(const char* text) {
+  const auto it = origins().find(text);
+  return it == origins().end() ? text : it->second;
 }
 
 }  // namespace lug::db

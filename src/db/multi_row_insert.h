@@ -43,4 +43,8 @@ const char* moreAlternatives(const char* singleValue, size_t values);
 // whose host variables run from :b0.
 const char* anyOfRows(const char* singleRow, size_t rows);
 
+// The one-row text that a text of the three functions above was grown from;
+// any other text is itself.
+const char* grownFrom(const char* text);
+
 }  // namespace lug::db

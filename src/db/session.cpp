@@ -106,7 +106,17 @@ class Stopwatch {
 };
 
 template <class Before>
-std::vector<StatementCount> firstOf(std::vector<StatementCount> all, size_t n, Before before) {
+std::vector<StatementCount> firstOf(const std::vector<StatementCount>& each, size_t n,
+                                    Before before) {
+  std::vector<StatementCount> all;
+  std::unordered_map<const char*, size_t> at;  // of each one-row text in `all`
+  for (const StatementCount& s : each) {
+    const char* sql = grownFrom(s.sql);
+    const auto [it, added] = at.try_emplace(sql, all.size());
+    if (added) all.push_back({.sql = sql});
+    StatementCount& sum = all[it->second];
+    sum.executions += s.executions, sum.rows += s.rows, sum.nanoseconds += s.nanoseconds;
+  }
   std::sort(all.begin(), all.end(), before);
   if (all.size() > n) all.resize(n);
   return all;

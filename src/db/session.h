@@ -135,9 +135,11 @@ struct Counters {
   int64_t rows = 0;                          // rows fetched
   std::vector<StatementCount> perStatement;  // every statement text run so far
 
-  // The n statements with the most executions, ties broken by more time.
+  // The n statements with the most executions, ties broken by more time,
+  // and the n that took the most time, ties broken by more executions. A
+  // statement grown to several rows or alternatives (db/multi_row_insert.h)
+  // counts, with all its sizes, under its one-row text.
   std::vector<StatementCount> mostExecuted(size_t n) const;
-  // The n statements that took the most time, ties broken by more executions.
   std::vector<StatementCount> mostTime(size_t n) const;
 };
 

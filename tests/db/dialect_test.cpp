@@ -148,6 +148,18 @@ TEST(Dialect, MultiRowInsertNumbersTheHostVariablesOfEveryRowOn) {
                "delete  from T  where (((A=:b0 and B=:b1) and C=:b2) or ((A=:b3 and B=:b4) and "
                "C=:b5))");
   EXPECT_EQ(translate(anyOfRows(kRow, 2), Dialect::Sqlite).inputCount, 6);
+  // A text grown both ways gets both texts, and each names its one-row text.
+  EXPECT_STREQ(anyOfRows(kPair, 2),
+               "delete  from T  where ((A=:b0 and (K=:b1 and B=:b2)) or (A=:b3 and (K=:b4 and "
+               "B=:b5)))");
+  const std::pair<const char*, const char*> grownAndOneRow[] = {
+      {multiRowInsert(kSingle, 3), kSingle},
+      {moreAlternatives(kOne, 3), kOne},
+      {anyOfRows(kRow, 2), kRow},
+      {anyOfRows(kPair, 2), kPair},
+      {moreAlternatives(kPair, 2), kPair},
+      {kSingle, kSingle}};
+  for (const auto& [grown, oneRow] : grownAndOneRow) EXPECT_EQ(grownFrom(grown), oneRow) << grown;
 }
 
 }  // namespace

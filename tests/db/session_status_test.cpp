@@ -2,7 +2,11 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <string_view>
+#include <vector>
+
 #include "db/db_fixture.h"
+#include "db/multi_row_insert.h"
 
 namespace lug::db {
 namespace {
@@ -247,6 +251,34 @@ TEST_F(SessionStatusTest, CountsEachStatementTextAndListsTheMostExecutedAndSlowe
   const auto slowest = after.mostTime(100);
   for (size_t i = 1; i < slowest.size(); ++i)
     EXPECT_GE(slowest[i - 1].nanoseconds, slowest[i].nanoseconds);
+}
+
+// An insert sent with one, two and three rows is listed once, under its
+// one-row text, with the executions, rows and time of all three.
+TEST_F(SessionStatusTest, GrownStatementsAreListedUnderTheirOneRowText) {
+  int32_t number = 0;
+  const auto period = [&]() -> std::vector<In> {
+    ++number;
+    return {"G", number, "2024.01.01", "2024.01.31"};
+  };
+  ASSERT_EQ(db().exec(kAddPeriod, period()), kOk);
+  for (size_t rows : {2, 3}) {
+    std::vector<In> in;
+    for (size_t r = 0; r < rows; ++r)
+      for (In& v : period()) in.push_back(v);
+    ASSERT_EQ(db().exec(multiRowInsert(kAddPeriod, rows), in), kOk);
+  }
+  const Counters after = db().counters();
+  for (const auto& list : {after.mostExecuted(1000), after.mostTime(1000)}) {
+    int listed = 0;
+    for (const StatementCount& s : list) {
+      if (std::string_view(s.sql).find("Hor330Abr (") == std::string_view::npos) continue;
+      ++listed;
+      EXPECT_EQ(s.sql, kAddPeriod);
+      EXPECT_EQ(s.executions, 3);
+    }
+    EXPECT_EQ(listed, 1);
+  }
 }
 
 TEST_F(SessionStatusTest, ADateReadAsStoredKeepsItsTime) {
