@@ -10,8 +10,8 @@
 namespace lug::db {
 namespace {
 
-// The rows of a read as the statement steps through them, for a RowsTaker:
-// each row's values are read into the same cells.
+// The rows of a read as the statement steps through them: each row's values
+// are read into the same cells.
 class SteppedRows final : public EngineStatement {
  public:
   SteppedRows(sqlite3* db, sqlite3_stmt* stmt)
@@ -162,16 +162,16 @@ void SqliteAside::readAll(Read& read) {
   int rc = SQLITE_OK;
   for (size_t i = 0; i < read.params.size() && rc == SQLITE_OK; ++i)
     rc = bindValue(read.stmt, static_cast<int>(i) + 1, read.params[i]);
-  if (rc != SQLITE_OK) {
-    read.status = statusOf(db_, rc);
-  } else if (read.taker) {
+  if (rc == SQLITE_OK) {
     SteppedRows rows(db_, read.stmt);
-    read.taker->rows = read.taker->take(rows);
+    if (read.taker)
+      read.taker->rows = read.taker->take(rows);
+    else
+      while (rows.next() == kOk)
+        for (int c = 0; c < read.columns; ++c) read.cells.push_back(rows.column(c));
     read.status = rows.status();
   } else {
-    while ((rc = sqlite3_step(read.stmt)) == SQLITE_ROW)
-      for (int c = 0; c < read.columns; ++c) readColumn(read.stmt, c, read.cells.emplace_back());
-    read.status = rc == SQLITE_DONE ? kOk : statusOf(db_, rc);
+    read.status = statusOf(db_, rc);
   }
   if (read.status != kOk) read.cells.clear();
   sqlite3_reset(read.stmt);  // ends the read's snapshot of the file
