@@ -166,6 +166,9 @@ class PeriodRun : EmployeeWalk {
       daySummary(row);
       if (newEmployee && hasInterruptionLine_) interruptions(row);
     }
+    // An older row of the employee hands over its balance records only;
+    // they are written now, so that a failure is logged under this employee.
+    if (!newEmployee) writeGathered();
     if (newEmployee) {
       scope_ = {row.pnr, row.upn(), akr(), lug().dtm, booked_, own_, followMonth_};
       for (const std::string& stz : recordKinds_) recordKind(row, stz);

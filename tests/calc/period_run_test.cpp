@@ -149,6 +149,25 @@ TEST_F(PeriodRunTest, BalanceRecordsOfAnEmployeeWithoutCostAssignmentHaveNoCostC
             (Lines{"1|K1|120", "2||0"}));
 }
 
+// An employee with two rows in the period: the older row's balance records
+// are written with its row, so that a failure is logged under its employee
+// (here its payroll number is too long for Zk1Upn).
+TEST_F(PeriodRunTest, BalanceRecordsOfAnOlderRowAreWrittenWithTheRow) {
+  addLine(inst, {.ztk = "RUL", .lna = "7000", .lgr = "RUL"});
+  addEmployee(inst, "1", "A1", "2020.01.01", "2024.01.15", "L12345678");
+  addEmployee(inst, "1", "A1", "2024.01.16");
+  addCost(inst, "1", "K1", "", "");
+  hire("2");
+  run();
+  EXPECT_EQ(
+      employeeLines(),
+      (Lines{"Pnr: 1", "  - keine Daten ermittelt", "Pnr: 1   PersNr-LuG verwenden: L12345678",
+             "Insert 331Zk1_Status -12899", "  - keine Daten ermittelt", "Pnr: 2",
+             "  - keine Daten ermittelt", "PersNr-Lesen Status: 1403"}));
+  EXPECT_EQ(joinedRows(inst, "select Zk1Pnr,Zk1Upn from Hor331Zk1 order by 1"),
+            (Lines{"1|1", "2|2"}));
+}
+
 TEST_F(PeriodRunTest, OlderLineOfAnAccountStaysUnusedInInterimRuns) {
   addLine(inst, {.ztk = "GLZ", .lna = "3000", .gvo = "2023.06.01"});
   addLine(inst, {.ztk = "GLZ", .lna = "3000", .gvo = "2020.01.01", .ztr = 1});
