@@ -166,15 +166,16 @@ class PeriodRun : EmployeeWalk {
       daySummary(row);
       if (newEmployee && hasInterruptionLine_) interruptions(row);
     }
-    // An older row of the employee hands over its balance records only;
-    // they are written now, so that a failure is logged under this employee.
-    if (!newEmployee) writeGathered();
     if (newEmployee) {
       scope_ = {row.pnr, row.upn(), akr(), lug().dtm, booked_, own_, followMonth_};
       for (const std::string& stz : recordKinds_) recordKind(row, stz);
       writeGathered();
       if (!followMonth_ && ctx_.lfn != kPartialTopasRun && ctx_.site == kSiteWithAccountValues)
         accountValues(row);
+    } else {
+      // An older row hands over its balance records only; they are written
+      // with the row, so that a failure is logged under its employee.
+      writeGathered();
     }
     if (!followMonth_)
       writeDaySummary(ctx_, ctx_.abrnr, row.pnr, booked_.von, 0,
