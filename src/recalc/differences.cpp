@@ -50,8 +50,8 @@ constexpr char kNewRowsOfEmployee[] =
     "select Zk3Pnr ,Zk3Zkt ,Zk3Lna ,Zk3Lgr ,Zk3Kst ,Zk3Ktr ,Zk3Von ,Zk3Bis ,Zk3Std ,Zk3Tge ,Zk3Inf "
     ",Zk3Abr  from Hor331Zk3 where (((Zk3Key=:b0 and Zk3Stz=:b1) and Zk3Bdt=:b2) and Zk3Pnr=:b3)";
 // Grown to one alternative of run key and employee per employee; the rows
-// are found through the index on run key, record kind, booking date and
-// employee (Hor331Zk3_i1), as the new rows of a date are.
+// are found through the unique key's index, which leads with run key, record
+// kind, booking date and employee, as the new rows of a date are.
 constexpr char kConsumeEmployees[] =
     "delete  from Hor331Zk3  where ((Zk3Stz=:b0 and Zk3Bdt=:b1) and (Zk3Key=:b2 and "
     "Zk3Pnr=:b3))";
