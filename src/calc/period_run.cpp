@@ -169,14 +169,13 @@ class PeriodRun : EmployeeWalk {
     if (newEmployee) {
       scope_ = {row.pnr, row.upn(), akr(), lug().dtm, booked_, own_, followMonth_};
       for (const std::string& stz : recordKinds_) recordKind(row, stz);
-      writeGathered();
-      if (!followMonth_ && ctx_.lfn != kPartialTopasRun && ctx_.site == kSiteWithAccountValues)
-        accountValues(row);
-    } else {
-      // An older row hands over its balance records only; they are written
-      // with the row, so that a failure is logged under its employee.
-      writeGathered();
     }
+    // Every row's records (an older row's are its balance records only) are
+    // written with the row, so that a failure is logged under its employee.
+    writeGathered();
+    if (newEmployee && !followMonth_ && ctx_.lfn != kPartialTopasRun &&
+        ctx_.site == kSiteWithAccountValues)
+      accountValues(row);
     if (!followMonth_)
       writeDaySummary(ctx_, ctx_.abrnr, row.pnr, booked_.von, 0,
                       finished(row_.figures, row_.checkDays));
